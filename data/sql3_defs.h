@@ -1,0 +1,7 @@
+// The data access layer over SQLite: connection, string table, record sets and helpers.
+#pragma once
+
+#include "db_types.h"
+#include "sql_text.h"
+#include "database.h"
+#include "simple_table.h"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and tests twice: a normal build and a sanitizer build.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+
+bash scripts/build.sh build
+ctest --test-dir build --output-on-failure
+
+bash scripts/build.sh build-asan -DKALMETRA_SANITIZE=ON -DKALMETRA_BUILD_BENCH=OFF
+ctest --test-dir build-asan --output-on-failure
