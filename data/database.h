@@ -117,9 +117,11 @@ class TOrvek3Database : public TComponent {
 
   void Connect() { SetConnected(true); }
   void Disconnect() { SetConnected(false); }
+  // Binds every entry point or none; refuses while a connection handle is open.
   bool LoadDriver(const std::string& path);
 
-  // Prepares every statement of the text in turn; returns the last one, bound and stepped once.
+  // Prepares every statement of the text in turn; returns the last one, bound and stepped once
+  // (nullptr when the text holds no statement, only blanks, comments or ";").
   sqlite3_stmt* PrepareStatement(const std::string& sql, const TParams* params, int& columnCount);
   void ExecSQL(const std::string& sql, const TParams* params = nullptr);
   void StepStatement(sqlite3_stmt* stmt);
@@ -142,7 +144,7 @@ class TOrvek3Database : public TComponent {
   TDateTime StmtColumnDateTime(sqlite3_stmt* stmt, int column) const;
 
   std::string GetPragma(const std::string& name);
-  // Column names of the table with their cf* flags, in column order.
+  // Appends the column names of the table with their cf* flags, in column order.
   void GetTableInfo(std::vector<std::pair<std::string, int>>& list, const std::string& table);
 
   void RegisterClient(TDatabaseClient* client);
@@ -161,6 +163,9 @@ class TOrvek3Database : public TComponent {
   void DoDisconnect();
   void UnloadDriver();
   void BindParameters(sqlite3_stmt* stmt, const TParams& params);
+  void CloseHandle();
+  void RegisterCollations(const std::string& encoding);
+  std::string ErrorMessage() const;
 
   bool connected_ = false;
   std::string databaseFile_;

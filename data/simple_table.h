@@ -9,6 +9,7 @@ namespace orvek3 {
 
 class TOrvek3SimpleTable : public TComponent, public TDatabaseClient {
  public:
+  // The owner is also the initial Database (registered with it as a client).
   explicit TOrvek3SimpleTable(TOrvek3Database* owner = nullptr);
   ~TOrvek3SimpleTable() override;
   TOrvek3SimpleTable(const TOrvek3SimpleTable&) = delete;
@@ -27,6 +28,8 @@ class TOrvek3SimpleTable : public TComponent, public TDatabaseClient {
   // The stored text, or "Empty table" when it is blank.
   std::string StringIfEmpty() const;
   void SetStringIfEmpty(const std::string& v) { stringIfEmpty_ = v; }
+
+  TOrvek3Database* Owner() const { return owner_; }
 
   int RowCount() const { return rowCount_; }
   int ColumnCount() const { return columnCount_; }
@@ -50,6 +53,7 @@ class TOrvek3SimpleTable : public TComponent, public TDatabaseClient {
  private:
   std::string Text(const char* cell) const;
 
+  TOrvek3Database* owner_ = nullptr;
   TOrvek3Database* database_ = nullptr;
   std::string columnList_, tableName_, orderField_, filter_;
   std::string stringIfEmpty_ = "Empty";

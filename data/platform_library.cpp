@@ -1,0 +1,23 @@
+#include "platform_library.h"
+
+#include <dlfcn.h>
+
+namespace orvek3::platform {
+
+void* LoadSharedLibrary(const std::string& path) {
+  if (path.empty()) return nullptr;
+  // dlopen searches the system folders for a name without a slash.
+  const std::string name = path.find('/') == std::string::npos ? "./" + path : path;
+  return dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* FindSymbol(void* library, const char* name) {
+  if (library == nullptr) return nullptr;
+  return dlsym(library, name);
+}
+
+void UnloadSharedLibrary(void* library) {
+  if (library != nullptr) dlclose(library);
+}
+
+}  // namespace orvek3::platform
