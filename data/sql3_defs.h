@@ -5,3 +5,6 @@
 #include "sql_text.h"
 #include "database.h"
 #include "simple_table.h"
+#include "record_set.h"
+#include "command.h"
+#include "query.h"

@@ -61,3 +61,9 @@ namespace orvek3 {
 // Reads the locale from the environment again (the comparison caches it).
 void ResetCollationLocale();
 }  // namespace orvek3
+
+namespace orvek3 {
+// Locale comparison of two Windows-1250 texts: ignoring case, and respecting it.
+int AnsiCompareText(std::string_view a, std::string_view b);
+int AnsiCompareStr(std::string_view a, std::string_view b);
+}  // namespace orvek3
