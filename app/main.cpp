@@ -1,19 +1,18 @@
-// The program's entry. The main window is still a placeholder.
-#include <QApplication>
-#include <QMainWindow>
-
+// The program's entry: the application, the main window whose creation is the whole
+// start-up, and the event loop.
+#include "Aplikace.h"
+#include "Hlavni_f.h"
 #include "Pomocne.h"
 #include "Verze.h"
 
 int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
+  kalmetra::TAplikace application(argc, argv);
   QApplication::setApplicationName(kalmetra::TitulekAplikace());
   QApplication::setApplicationVersion(QStringLiteral(KALMETRA_VERSION_TEXT));
   kalmetra::NacistCeskePreklady(application);
 
-  QMainWindow window;
-  window.setWindowTitle(kalmetra::TitulekAplikace());
-  window.resize(696, 480);
-  window.show();
+  kalmetra::THlavni hlavni(kalmetra::SlozkaProgramu());
+  if (hlavni.UkoncitAplikaci()) return 0;
+  hlavni.show();
   return QApplication::exec();
 }

@@ -1,0 +1,541 @@
+#include "Hlavni_f.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "Aplikace.h"
+#include "Ikony.h"
+#include "IniSoubor.h"
+#include "ModelMrizky.h"
+#include "Pomocne.h"
+#include "TextCodec.h"
+
+namespace kalmetra {
+
+namespace {
+
+THlavni* instance = nullptr;
+
+constexpr int kSirkaOkna = 696;  // the layout size, also the smallest the window may be
+constexpr int kVyskaOkna = 480;
+constexpr int kJednotnaSirka = 66;
+constexpr int kMaxMerenychZaznamu = 1000;
+
+const QString kOddilNastaveni = QStringLiteral("Nastaveni");
+const QString kOddilFormular = QStringLiteral("Formular");
+const QString kVychoziAdresa = QStringLiteral("https://www.csfd.cz/hledat/?q=");
+
+struct PopisAkce {
+  const char* nazev;
+  const char* kategorie;
+  const char16_t* titulek;
+  const char16_t* napoveda;
+  const char* zkratka;
+  IkonaAkceInfo ikona;
+};
+
+// Every command of the window, in the order of the action list.
+const PopisAkce kAkce[] = {
+    {"Akce_ImportDat", "Soubor", u"Import databáze", u"Import databáze", "", ikony::Import},
+    {"Akce_ExportDat", "Soubor", u"Export databáze", u"Export databáze", "", ikony::Export},
+    {"Akce_Sestavy", "Soubor", u"Náhled a tisk sestav", u"Náhled a tisk sestav", "Ctrl+P", ikony::Sestavy},
+    {"Akce_Konec", "Soubor", u"Konec", u"Ukončení programu", "Ctrl+Q", ikony::Konec},
+    {"Akce_KopirovatText", "Upravy", u"Kopírovat text celého záznamu", u"Kopírovat text celého záznamu do schránky",
+     "Shift+Ctrl+C", ikony::Kopirovat},
+    {"Akce_KopirovatTitul", "Upravy", u"Kopirovat text pole Titul", u"Kopirovat text pole Titul do schránky Windows",
+     "Ctrl+C", ikony::Kopirovat},
+    {"Akce_HledatZaznam", "Upravy", u"Hledat", u"Hledat", "Ctrl+F", ikony::Hledat},
+    {"Akce_HledatZaznamDalsi", "Upravy", u"Hledat další", u"Hledat další", "F3", ikony::HledatDalsi},
+    {"Akce_PrejitNaZaznam", "Upravy", u"Přejít na záznam ...", u"Přejít na záznam ...", "Ctrl+G", ikony::PrejitNa},
+    {"Akce_Trideni", "Data", u"Třídění a řazení", u"Třídění a řazení", "", ikony::Trideni},
+    {"Akce_Filtr", "Data", u"Filtr", u"Filtr", "Alt+F", ikony::Filtr},
+    {"Akce_ZrusitFiltr", "Data", u"Zrušit filtr", u"Zrušit filtr", "Ctrl+Alt+F", ikony::ZrusitFiltr},
+    {"Akce_NovyZaznam", "Data", u"Nový záznam", u"Nový záznam", "Ins", ikony::Novy},
+    {"Akce_EditZaznamu", "Data", u"Editovat záznam", u"Editovat záznam", "Shift+Ins", ikony::Editovat},
+    {"Akce_OdstranitZaznam", "Data", u"Odstranit záznam", u"Odstranit záznam", "Shift+Del", ikony::Odstranit},
+    {"Akce_PrvniZaznam", "Data", u"První záznam", u"První záznam", "", ikony::Prvni},
+    {"Akce_PredchazejiciZaznam", "Data", u"Předcházející záznam", u"Předcházející záznam", "", ikony::Predchozi},
+    {"Akce_NasledujiciZaznam", "Data", u"Následující záznam", u"Následující záznam", "", ikony::Nasledujici},
+    {"Akce_PosledniZaznam", "Data", u"Poslední záznam", u"Poslední záznam", "", ikony::Posledni},
+    {"Akce_VyvolatWWW", "Nastroje", u"Vyvolat databázi na internetu", u"Vyvolat databázi na internetu", "",
+     ikony::Web},
+    {"Akce_Prehrat", "Nastroje", u"Spusti výchozí přehrávač videa", u"Spusti výchozí přehrávač videa", "",
+     ikony::Prehrat},
+    {"Akce_SirkaSloupcuPodleZahlavi", "Nastroje", u"Šířka soupců podle záhlaví",
+     u"Upraví šířku soupců v tabulce podle záhlaví", "", ikony::SirkaPodleZahlavi},
+    {"Akce_SirkaSloupcuPodleObsahu", "Nastroje", u"Šířka sloupců podle obsahu",
+     u"Upraví šířku soupců v tabulce podle obsahu", "", ikony::SirkaPodleObsahu},
+    {"Akce_SirkaSloupcuVychozi", "Nastroje", u"Šířka sloupců výchozí",
+     u"Upraví šířku soupců v tabulce podle výchozího nastavení", "", ikony::SirkaVychozi},
+    {"Akce_Konfig", "Nastroje", u"Konfigurace", u"Konfigurace", "", ikony::Konfigurace},
+    {"Akce_Napoveda", "Napoveda", u"Nápověda", u"Nápověda", "F1", ikony::Napoveda},
+    {"Akce_OProgramu", "Napoveda", u"O programu", u"O programu", "", ikony::OProgramu},
+};
+
+struct PopisMenu {
+  const char* nazev;
+  const char16_t* titulek;
+  std::vector<const char*> polozky;  // nullptr: separator
+};
+
+const std::vector<PopisMenu>& MenuOkna() {
+  static const std::vector<PopisMenu> menu = {
+      {"HMenu_Soubor", u"Soubor", {"Akce_ImportDat", "Akce_ExportDat", nullptr, "Akce_Sestavy", nullptr, "Akce_Konec"}},
+      {"HMenu_Upravy",
+       u"Úpravy",
+       {"Akce_KopirovatText", "Akce_KopirovatTitul", nullptr, "Akce_HledatZaznam", "Akce_HledatZaznamDalsi",
+        "Akce_PrejitNaZaznam"}},
+      {"HMenu_Data",
+       u"Data",
+       {"Akce_Trideni", nullptr, "Akce_Filtr", "Akce_ZrusitFiltr", nullptr, "Akce_NovyZaznam", "Akce_EditZaznamu",
+        "Akce_OdstranitZaznam", nullptr, "Akce_PrvniZaznam", "Akce_PredchazejiciZaznam", "Akce_NasledujiciZaznam",
+        "Akce_PosledniZaznam"}},
+      {"HMenu_Nastroje",
+       u"Nástroje",
+       {"Akce_VyvolatWWW", "Akce_Prehrat", nullptr, "Akce_SirkaSloupcuPodleZahlavi", "Akce_SirkaSloupcuPodleObsahu",
+        "Akce_SirkaSloupcuVychozi", nullptr, "Akce_Konfig"}},
+      {"HMenu_Napoveda", u"Nápověda", {"Akce_Napoveda", nullptr, "Akce_OProgramu"}},
+  };
+  return menu;
+}
+
+const std::vector<const char*> kNastroje = {
+    "Akce_Konec",          nullptr,
+    "Akce_Sestavy",        nullptr,
+    "Akce_KopirovatText",  "Akce_HledatZaznam",
+    nullptr,               "Akce_Trideni",
+    "Akce_Filtr",          "Akce_ZrusitFiltr",
+    nullptr,               "Akce_NovyZaznam",
+    "Akce_EditZaznamu",    "Akce_OdstranitZaznam",
+    nullptr,               "Akce_PrvniZaznam",
+    "Akce_PredchazejiciZaznam", "Akce_NasledujiciZaznam",
+    "Akce_PosledniZaznam", nullptr,
+    "Akce_VyvolatWWW",     "Akce_Prehrat",
+    nullptr,               "Akce_SirkaSloupcuPodleZahlavi",
+    "Akce_SirkaSloupcuPodleObsahu", "Akce_SirkaSloupcuVychozi",
+    nullptr,               "Akce_Konfig",
+    nullptr,               "Akce_Napoveda",
+};
+
+QString Pole(int i) { return QLatin1String(kPoleKatalogu[static_cast<size_t>(i)].nazev); }
+
+}  // namespace
+
+THlavni* Hlavni() { return instance; }
+
+QString SestavitPrikazSeznamu(const QString& poleFiltru, const QString& vyrazFiltru, const QString& poleTrideni) {
+  QString sql = QStringLiteral("SELECT * FROM Tabulka");
+  if (!vyrazFiltru.isEmpty()) {
+    // A quote in the text must not end the literal early.
+    QString vyraz = vyrazFiltru;
+    vyraz.replace(QLatin1Char('\''), QStringLiteral("''"));
+    sql += QStringLiteral("  WHERE ") + poleFiltru + QStringLiteral(" LIKE '%") + vyraz + QStringLiteral("%'");
+  }
+  // The connection's locale comparison is used only where the statement names it.
+  return sql + QStringLiteral(" ORDER BY ") + poleTrideni + QStringLiteral(" COLLATE NATIVE");
+}
+
+THlavni::THlavni(const QString& cestaProgramu, QWidget* parent) : QMainWindow(parent) {
+  instance = this;
+  setObjectName(QStringLiteral("Hlavni"));
+  setWindowTitle(TitulekAplikace());
+  CestaProgramu = cestaProgramu;
+  if (!CestaProgramu.endsWith(QLatin1Char('/'))) CestaProgramu += QLatin1Char('/');
+  Orvek3Database1.SetName("Orvek3Database1");
+  DataSet1.SetName("DataSet1");
+  OrQuery_Funkce.SetName("OrQuery_Funkce");
+  DataSet1.SetDatabase(&Orvek3Database1);
+  OrQuery_Funkce.SetDatabase(&Orvek3Database1);
+  for (int i = 0; i < kPocetPoli; ++i) SirkyPoli[static_cast<size_t>(i)] = kPoleKatalogu[static_cast<size_t>(i)].vychoziSirka;
+
+  setMinimumSize(kSirkaOkna, kVyskaOkna);
+  resize(kSirkaOkna, kVyskaOkna);
+  VytvoritAkce();
+  VytvoritMenuANastroje();
+  VytvoritMrizku();
+  VytvoritStavovyRadek();
+  ukoncit_ = !Spustit();
+}
+
+THlavni::~THlavni() {
+  if (instance == this) instance = nullptr;
+}
+
+// ---------------------------------------------------------------- layout
+
+void THlavni::VytvoritAkce() {
+  for (const PopisAkce& p : kAkce) {
+    auto* a = new QAction(IkonaAkce(p.ikona), QString::fromUtf16(p.titulek), this);
+    a->setObjectName(QLatin1String(p.nazev));
+    a->setToolTip(QString::fromUtf16(p.napoveda));
+    a->setStatusTip(QString::fromUtf16(p.napoveda));
+    a->setProperty("kategorie", QLatin1String(p.kategorie));
+    if (*p.zkratka != '\0') a->setShortcut(QKeySequence(QLatin1String(p.zkratka)));
+    addAction(a);  // shortcuts work anywhere in the window
+    akce_[a->objectName()] = a;
+  }
+  connect(Akce("Akce_Konec"), &QAction::triggered, this, &QWidget::close);
+  connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
+  connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
+  connect(Akce("Akce_SirkaSloupcuVychozi"), &QAction::triggered, this, [this] { SirkaSloupcuVychozi(); });
+  connect(Akce("Akce_Napoveda"), &QAction::triggered, this, [] { Napoveda(); });
+  connect(Akce("Akce_OProgramu"), &QAction::triggered, this,
+          [] { ZobrazitOProgramu(TitulekAplikace(), QLatin1String(kDatumSestaveni)); });
+  connect(Akce("Akce_PrvniZaznam"), &QAction::triggered, this, [this] { DataSet1.First(); });
+  connect(Akce("Akce_PredchazejiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Prior(); });
+  connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Next(); });
+  connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { DataSet1.Last(); });
+}
+
+QAction* THlavni::Akce(const QString& name) const {
+  const auto it = akce_.find(name);
+  return it == akce_.end() ? nullptr : it->second;
+}
+
+void THlavni::VytvoritMenuANastroje() {
+  for (const PopisMenu& m : MenuOkna()) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf16(m.titulek));
+    menu->setObjectName(QLatin1String(m.nazev));
+    for (const char* polozka : m.polozky) {
+      if (polozka == nullptr) menu->addSeparator();
+      else menu->addAction(Akce(QLatin1String(polozka)));
+    }
+  }
+  QToolBar* nastroje = addToolBar(QStringLiteral("Nástroje"));
+  nastroje->setObjectName(QStringLiteral("ToolBar1"));
+  nastroje->setMovable(false);
+  nastroje->setIconSize(QSize(16, 16));
+  for (const char* polozka : kNastroje) {
+    if (polozka == nullptr) nastroje->addSeparator();
+    else nastroje->addAction(Akce(QLatin1String(polozka)));
+  }
+}
+
+void THlavni::VytvoritMrizku() {
+  auto* stred = new QWidget(this);
+  auto* rozvrzeni = new QVBoxLayout(stred);
+  rozvrzeni->setContentsMargins(0, 0, 0, 0);
+  rozvrzeni->setSpacing(0);
+
+  DBGrid1 = new QTableView(stred);
+  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  model_ = std::make_unique<TModelMrizky>(DataSet1);
+  DBGrid1->setModel(model_.get());
+  DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+  DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  DBGrid1->setShowGrid(true);
+  DBGrid1->setSortingEnabled(false);
+  DBGrid1->setWordWrap(false);
+  DBGrid1->horizontalHeader()->setSectionsClickable(false);  // the order changes only through the sort dialog
+  DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  DBGrid1->horizontalHeader()->setHighlightSections(false);
+  DBGrid1->horizontalHeader()->setStretchLastSection(false);
+  DBGrid1->horizontalHeader()->setMinimumSectionSize(1);  // widths by content may be as small as 5
+  DBGrid1->verticalHeader()->setSectionsClickable(false);
+  DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 4);
+  DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  DBGrid1->verticalHeader()->setFixedWidth(14);
+  connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] { Akce("Akce_EditZaznamu")->trigger(); });
+  connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) PresunoutNaRadek(current.row());
+          });
+  model_->ZmenaDat = [this] { ZmenaDat(); };
+  model_->ZmenaRadku = [this](int row) {
+    if (row < 0) return;
+    const QModelIndex idx = model_->index(row, std::max(0, DBGrid1->currentIndex().column()));
+    if (DBGrid1->currentIndex().row() != row) {
+      DBGrid1->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      DBGrid1->scrollTo(idx);
+    }
+  };
+  rozvrzeni->addWidget(DBGrid1, 1);
+  setCentralWidget(stred);
+}
+
+void THlavni::VytvoritStavovyRadek() {
+  auto* panel = new QWidget(centralWidget());
+  panel->setObjectName(QStringLiteral("SpodniNastrojPanel"));
+  panel->setFixedHeight(23);
+  auto* zaznam = new QLabel(QStringLiteral("Záznam :"), panel);
+  zaznam->move(8, 4);
+  laCisloZaznamu_ = new QLabel(panel);
+  laCisloZaznamu_->setObjectName(QStringLiteral("la_CisloZaznamu"));
+  laCisloZaznamu_->setGeometry(56, 4, 73, 16);
+  laCisloZaznamu_->setToolTip(QStringLiteral("Pozice aktuálního záznamu"));
+  laCisloZaznamu_->setCursor(Qt::PointingHandCursor);
+  laParametrSetrideni_ = new QLabel(panel);
+  laParametrSetrideni_->setObjectName(QStringLiteral("La_ParametrSetrideni"));
+  laParametrSetrideni_->setGeometry(136, 4, 158, 16);
+  laParametrFiltru_ = new QLabel(panel);
+  laParametrFiltru_->setObjectName(QStringLiteral("La_ParametrFiltru"));
+  laParametrFiltru_->setGeometry(296, 4, 380, 16);
+  laParametrFiltru_->setToolTip(QStringLiteral("Parametr filtru"));
+  centralWidget()->layout()->addWidget(panel);
+}
+
+// ---------------------------------------------------------------- start-up
+
+bool THlavni::NacistNastaveni() {
+  const ProfileFile ini(SouborNastaveni());
+  ZobrazDialogUloz = ini.ReadBool(kOddilNastaveni, QStringLiteral("ZobrazDialogUloz"), true);
+  VychoziAdresaWWWW = ini.ReadString(kOddilNastaveni, QStringLiteral("VychoziAdresaWWWW"), kVychoziAdresa);
+  UkladatPozici = ini.ReadBool(kOddilFormular, QStringLiteral("UkladatPozici"), true);
+  return true;
+}
+
+void THlavni::UmistitOkno() {
+  const QRect obrazovka = QGuiApplication::primaryScreen()->geometry();
+  if (UkladatPozici) {
+    const ProfileFile ini(SouborNastaveni());
+    resize(ini.ReadInteger(kOddilFormular, QStringLiteral("Sirka"), width()),
+           ini.ReadInteger(kOddilFormular, QStringLiteral("Vyska"), height()));
+    move(ini.ReadInteger(kOddilFormular, QStringLiteral("Zleva"), (obrazovka.width() - width()) / 2),
+         ini.ReadInteger(kOddilFormular, QStringLiteral("Zhora"), (obrazovka.height() - height()) / 2));
+  } else {
+    move((obrazovka.width() - width()) / 2, (obrazovka.height() - height()) / 2);
+  }
+}
+
+bool THlavni::Spustit() {
+  NacistNastaveni();
+  UmistitOkno();
+  {
+    const ProfileFile ini(SouborNastaveni());
+    UkladatTabulku = ini.ReadBool(kOddilFormular, QStringLiteral("UkladatTabulku"), true);
+    for (int i = 0; i < kPocetPoli; ++i) {
+      const PoleKatalogu& p = kPoleKatalogu[static_cast<size_t>(i)];
+      if (p.klicSkryti != nullptr)
+        Skryt[static_cast<size_t>(i)] =
+            ini.ReadBool(QLatin1String(kOddilUsporadaniPoli), QLatin1String(p.klicSkryti), p.vychoziSkryti);
+      SirkyPoli[static_cast<size_t>(i)] = ini.ReadInteger(QLatin1String(kOddilSirkyPoli), Pole(i), p.vychoziSirka);
+    }
+  }
+  if (!UkladatTabulku)
+    for (int i = 0; i < kPocetPoli; ++i) SirkyPoli[static_cast<size_t>(i)] = kPoleKatalogu[static_cast<size_t>(i)].vychoziSirka;
+
+  QAction* prehrat = Akce("Akce_Prehrat");
+  prehrat->setVisible(!Skryt[kPocetPoli - 1]);
+  prehrat->setEnabled(prehrat->isVisible());
+
+  if (!QFileInfo::exists(SouborKnihovny())) {
+    Varovani(QString(), QStringLiteral("Nebyl nalezen soubor DLL \"") + SouborKnihovny() +
+                            QStringLiteral("\".\r\nAplikace bude ukončena."));
+    return false;
+  }
+  if (!QFileInfo::exists(SouborDatabaze())) {
+    if (!VytvoritDatabazi(SouborDatabaze()) || !QFileInfo::exists(SouborDatabaze())) {
+      Varovani(QString(), QStringLiteral("Nebyl nalezen soubor databáze \"") + SouborDatabaze() +
+                              QStringLiteral("\" a pokus o jeho nové založení selhal.\r\nAplikace bude ukončena."));
+      return false;
+    }
+  }
+
+  PoleHledani = QStringLiteral("Titul");
+  PoleTrideni = QStringLiteral("Id");
+  laParametrSetrideni_->setText(QStringLiteral("Setříděno podle : Id"));
+  PoleFiltru = QStringLiteral("Titul");
+  VyrazFiltru.clear();
+  laParametrFiltru_->setText(QStringLiteral("Filtr : není zadán"));
+
+  try {
+    PripojitAOtevrit();
+  } catch (const std::exception& e) {
+    // The window still opens; the steps after the failing one are left out.
+    ZobrazitChybu(QStringLiteral("Katalog \"") + SouborDatabaze() + QStringLiteral("\" se nepodařilo otevřít."), e);
+  }
+  return true;
+}
+
+void THlavni::PripojitAOtevrit() {
+  Orvek3Database1.SetDatabaseFile(SouborDatabaze().toStdString());
+  Orvek3Database1.SetDriver(SouborKnihovny().toStdString());
+  Orvek3Database1.Connect();
+  DataSet1.SetRequestLive(true);
+  OtevritSeznam();
+  NastavitAkce();
+  NastavitSloupce();
+}
+
+void THlavni::OtevritSeznam() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  DataSet1.DisableControls();
+  try {
+    DataSet1.Close();
+    DataSet1.SetSQL(ToAnsi(SestavitPrikazSeznamu(PoleFiltru, VyrazFiltru, PoleTrideni)));
+    DataSet1.OpenSQL();
+    if (DataSet1.RecordCount() > 1) DataSet1.Last();
+    DataSet1.First();
+  } catch (...) {
+    DataSet1.EnableControls();
+    QApplication::restoreOverrideCursor();
+    throw;
+  }
+  DataSet1.EnableControls();
+  QApplication::restoreOverrideCursor();
+}
+
+// ---------------------------------------------------------------- fields and columns
+
+QString THlavni::PopisekPole(const QString& nazev) const {
+  const orvek3::TRecField& f = DataSet1.FieldByName(ToAnsi(nazev));
+  return PopiskyPoli(f.Index() + 1);
+}
+
+QString THlavni::NazevPole(const QString& popisek) const {
+  for (int i = 1; i <= kPocetPoli; ++i)
+    if (PopiskyPoli(i) == popisek && i <= DataSet1.FieldCount()) return FromAnsi(DataSet1.Field(i - 1).FieldName());
+  return {};
+}
+
+int64_t THlavni::NoveId() {
+  OrQuery_Funkce.Close();
+  OrQuery_Funkce.SetCommandText("SELECT MAX(Id) AS NejCislo FROM Tabulka");
+  OrQuery_Funkce.Open();
+  const int64_t nejvyssi = OrQuery_Funkce.Field(0).IsNull() ? 0 : OrQuery_Funkce.Field(0).AsLargeInt();
+  OrQuery_Funkce.Close();
+  return nejvyssi + 1;
+}
+
+void THlavni::NastavitSloupce() {
+  std::vector<TModelMrizky::Sloupec> sloupce;
+  std::vector<int> sirky;
+  for (int i = 0; i < kPocetPoli; ++i) {
+    if (Skryt[static_cast<size_t>(i)]) continue;
+    const orvek3::TRecField* f = DataSet1.FindField(kPoleKatalogu[static_cast<size_t>(i)].nazev);
+    if (f == nullptr) continue;
+    sloupce.push_back({f->Index(), PopisekPole(Pole(i))});
+    sirky.push_back(SirkyPoli[static_cast<size_t>(i)]);
+  }
+  model_->NastavitSloupce(std::move(sloupce));
+  for (size_t c = 0; c < sirky.size(); ++c) DBGrid1->setColumnWidth(static_cast<int>(c), sirky[c]);
+  model_->ZmenaRadku(model_->AktualniRadek());
+}
+
+const std::vector<int>& THlavni::PoleSloupcu() const {
+  static thread_local std::vector<int> pole;
+  pole = model_->PoleSloupcu();
+  return pole;
+}
+
+void THlavni::NastavitAkce() {
+  const bool otevreno = DataSet1.Active();
+  const int pozice = otevreno ? DataSet1.RecNo() : 0;
+  const int pocet = otevreno ? DataSet1.RecordCount() : 0;
+  Akce("Akce_HledatZaznamDalsi")->setEnabled(!HledanyVyraz.isEmpty());
+  Akce("Akce_EditZaznamu")->setEnabled(pocet > 0);
+  Akce("Akce_OdstranitZaznam")->setEnabled(pocet > 0);
+  Akce("Akce_PrvniZaznam")->setEnabled(pozice > 1);
+  Akce("Akce_PredchazejiciZaznam")->setEnabled(pozice > 1);
+  Akce("Akce_PosledniZaznam")->setEnabled(pozice >= 0 && pozice < pocet);
+  Akce("Akce_NasledujiciZaznam")->setEnabled(pozice >= 0 && pozice < pocet);
+  const orvek3::TRecField* umisteni = otevreno ? DataSet1.FindField("Umisteni") : nullptr;
+  Akce("Akce_Prehrat")->setEnabled(umisteni != nullptr && !umisteni->AsString().empty());
+}
+
+void THlavni::ZmenaDat() {
+  const bool otevreno = DataSet1.Active();
+  const int pozice = otevreno ? DataSet1.RecNo() : 0;
+  const int pocet = otevreno ? DataSet1.RecordCount() : 0;
+  laCisloZaznamu_->setText(QString::number(std::max(pozice, 0)) + QStringLiteral(" z ") + QString::number(pocet));
+  NastavitAkce();
+}
+
+void THlavni::PresunoutNaRadek(int row) {
+  if (!DataSet1.Active()) return;
+  const int aktualni = DataSet1.ActiveRowIndex();
+  if (aktualni < 0 || row == aktualni) return;
+  DataSet1.MoveBy(row - aktualni);
+}
+
+// ---------------------------------------------------------------- column widths
+
+void THlavni::SirkaSloupcuPodleZahlavi() {
+  const QFontMetrics metriky(font());
+  for (int c = 0; c < model_->columnCount(); ++c)
+    DBGrid1->setColumnWidth(c, metriky.horizontalAdvance(model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 5);
+}
+
+void THlavni::SirkaSloupcuPodleObsahu() {
+  if (!DataSet1.Active()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const orvek3::TBookmark zalozka = DataSet1.GetBookmark();
+  DataSet1.DisableControls();
+  const QFontMetrics metriky(font());
+  try {
+    for (int c = 0; c < model_->columnCount(); ++c) {
+      const orvek3::TRecField& pole = DataSet1.Field(model_->Sloupce()[static_cast<size_t>(c)].pole);
+      int nejsirsi = 0;
+      DataSet1.First();
+      while (!DataSet1.Eof() && DataSet1.RecNo() < kMaxMerenychZaznamu) {
+        nejsirsi = std::max(nejsirsi, metriky.horizontalAdvance(FromAnsi(pole.AsString())));
+        DataSet1.Next();
+      }
+      DBGrid1->setColumnWidth(c, nejsirsi <= 350 ? nejsirsi + 5 : 355);
+    }
+  } catch (...) {
+    if (zalozka != 0 && DataSet1.Active()) DataSet1.GotoBookmark(zalozka);
+    DataSet1.EnableControls();
+    QApplication::restoreOverrideCursor();
+    throw;
+  }
+  if (zalozka != 0) DataSet1.GotoBookmark(zalozka);
+  DataSet1.EnableControls();
+  QApplication::restoreOverrideCursor();
+}
+
+void THlavni::SirkaSloupcuVychozi() {
+  for (int c = 0; c < model_->columnCount(); ++c) DBGrid1->setColumnWidth(c, kJednotnaSirka);
+}
+
+// ---------------------------------------------------------------- shutdown
+
+void THlavni::UlozitPriZavreni() {
+  const auto& sloupce = model_->Sloupce();
+  for (size_t c = 0; c < sloupce.size(); ++c) {
+    const int pole = sloupce[c].pole;
+    if (pole >= 0 && pole < kPocetPoli) SirkyPoli[static_cast<size_t>(pole)] = DBGrid1->columnWidth(static_cast<int>(c));
+  }
+  if (UkladatPozici && !isMaximized() && !isMinimized() && !isFullScreen()) {
+    ProfileFile ini(SouborNastaveni());
+    bool ok = ini.WriteInteger(kOddilFormular, QStringLiteral("Zleva"), x()) &&
+              ini.WriteInteger(kOddilFormular, QStringLiteral("Zhora"), y()) &&
+              ini.WriteInteger(kOddilFormular, QStringLiteral("Sirka"), width()) &&
+              ini.WriteInteger(kOddilFormular, QStringLiteral("Vyska"), height());
+    for (int i = 0; ok && i < kPocetPoli; ++i)
+      ok = ini.WriteInteger(QLatin1String(kOddilSirkyPoli), Pole(i), SirkyPoli[static_cast<size_t>(i)]);
+    if (!ok)
+      Varovani(QString(), QStringLiteral("Nastavení okna se nepodařilo uložit do souboru \"") + SouborNastaveni() +
+                              QStringLiteral("\".\r\n") + ini.LastError());
+  }
+  DataSet1.Close();
+  Orvek3Database1.Disconnect();
+}
+
+void THlavni::closeEvent(QCloseEvent* event) {
+  if (!zavreno_ && !ukoncit_) {
+    zavreno_ = true;
+    try {
+      UlozitPriZavreni();
+    } catch (const std::exception& e) {
+      ZobrazitChybu(QString(), e);
+    }
+  }
+  event->accept();
+}
+
+}  // namespace kalmetra
