@@ -11,6 +11,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTableView>
 #include <QToolBar>
@@ -130,6 +131,17 @@ const std::vector<const char*> kNastroje = {
     nullptr,               "Akce_Napoveda",
 };
 
+// The grid's widths are text width + 5 pixels, as in the catalogue's layout; the
+// platform style's wider cell margins would cut such texts off.
+class TStylMrizky : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_FocusFrameHMargin) return 0;
+    if (metric == PM_HeaderMargin) return 1;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
 QString Pole(int i) { return QLatin1String(kPoleKatalogu[static_cast<size_t>(i)].nazev); }
 
 }  // namespace
@@ -232,6 +244,11 @@ void THlavni::VytvoritMrizku() {
 
   DBGrid1 = new QTableView(stred);
   DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  auto* styl = new TStylMrizky;
+  styl->setParent(DBGrid1);
+  DBGrid1->setStyle(styl);
+  DBGrid1->horizontalHeader()->setStyle(styl);
+  DBGrid1->verticalHeader()->setStyle(styl);
   model_ = std::make_unique<TModelMrizky>(DataSet1);
   DBGrid1->setModel(model_.get());
   DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -272,19 +289,35 @@ void THlavni::VytvoritStavovyRadek() {
   panel->setObjectName(QStringLiteral("SpodniNastrojPanel"));
   panel->setFixedHeight(23);
   auto* zaznam = new QLabel(QStringLiteral("Záznam :"), panel);
-  zaznam->move(8, 4);
   laCisloZaznamu_ = new QLabel(panel);
   laCisloZaznamu_->setObjectName(QStringLiteral("la_CisloZaznamu"));
-  laCisloZaznamu_->setGeometry(56, 4, 73, 16);
   laCisloZaznamu_->setToolTip(QStringLiteral("Pozice aktuálního záznamu"));
   laCisloZaznamu_->setCursor(Qt::PointingHandCursor);
   laParametrSetrideni_ = new QLabel(panel);
   laParametrSetrideni_->setObjectName(QStringLiteral("La_ParametrSetrideni"));
-  laParametrSetrideni_->setGeometry(136, 4, 158, 16);
   laParametrFiltru_ = new QLabel(panel);
   laParametrFiltru_->setObjectName(QStringLiteral("La_ParametrFiltru"));
-  laParametrFiltru_->setGeometry(296, 4, 380, 16);
   laParametrFiltru_->setToolTip(QStringLiteral("Parametr filtru"));
+  // The labels stand at their places of the layout, moved right only where the font is
+  // wider than the layout's, so that no text covers another.
+  const QFontMetrics fm(panel->font());
+  const int y = (23 - fm.height()) / 2;
+  const struct {
+    QLabel* label;
+    int x;
+    int width;
+  } places[] = {
+      {zaznam, 8, fm.horizontalAdvance(zaznam->text())},
+      {laCisloZaznamu_, 56, std::max(73, fm.horizontalAdvance(QStringLiteral("9999999 z 9999999")))},
+      {laParametrSetrideni_, 136, fm.horizontalAdvance(QStringLiteral("Setříděno podle : Obsazení"))},
+      {laParametrFiltru_, 296, 380},
+  };
+  int end = 0;
+  for (const auto& p : places) {
+    const int x = std::max(p.x, end == 0 ? p.x : end + 8);
+    p.label->setGeometry(x, y, p.width, fm.height());
+    end = x + p.width;
+  }
   centralWidget()->layout()->addWidget(panel);
 }
 
