@@ -605,3 +605,56 @@ TEST_F(RecordSetTest, CzechOrderThroughTheNativeCollation) {
 }
 
 }  // namespace
+
+namespace {
+
+// A UTF-16 database: string fields are wide, values travel through the UTF-16 interfaces.
+TEST(RecordSetUtf16, WideStringFieldsReadAndWriteTheCodePageText) {
+  kalmetra_test::TempFolder folder;
+  TOrvek3Database db;
+  db.SetDriver(kalmetra_test::DriverPath());
+  db.SetDatabaseFile(folder.File("w.sqlite"));
+  db.SetMustExists(false);
+  db.Connect();
+  db.ExecSQL("pragma encoding='UTF-16le'; CREATE TABLE Tabulka (Id INTEGER PRIMARY KEY, Titul VARCHAR(12))");
+  db.Disconnect();
+  db.Connect();
+  ASSERT_TRUE(db.ConvertTextToUtf8());
+  TParams p;
+  p.Add("t").SetAsString(A("Ostře sledované vlaky"));
+  db.ExecSQL("INSERT INTO Tabulka (Titul) VALUES (:t)", &p);
+
+  TOrvek3Query q(&db);
+  q.SetName("DataSet1");
+  q.SetRequestLive(true);
+  q.SetSQL("SELECT * FROM Tabulka");
+  q.Open();
+  TRecField& titul = q.FieldByName("Titul");
+  EXPECT_EQ(titul.DataType(), TFieldType::ftWideString);
+  EXPECT_NE(dynamic_cast<TWideStringField*>(&titul), nullptr);
+  EXPECT_EQ(titul.Size(), 12);
+  EXPECT_EQ(titul.AsString(), A("Ostře sledov"));  // cut to 12 characters, not bytes
+  q.Edit();
+  titul.SetAsString(A("Kočár do Vídně"));
+  EXPECT_EQ(titul.AsString(), A("Kočár do Víd"));
+  q.Post();
+  q.Close();
+  q.Open();
+  EXPECT_EQ(q.FieldByName("Titul").AsString(), A("Kočár do Víd"));
+  EXPECT_EQ(q.CachedText(0, 1), A("Kočár do Víd"));
+  int columns = 0;
+  sqlite3_stmt* s = db.PrepareStatement("SELECT Titul FROM Tabulka", nullptr, columns);
+  EXPECT_EQ(std::u16string(db.StmtColumnText16(s, 0)), u"Kočár do Víd");
+  db.FinalizeStatement(s);
+  q.Close();
+  // A wide field without a record set says so.
+  TWideStringField lone(nullptr, "Titul", 10);
+  try {
+    lone.SetAsString("x");
+    FAIL();
+  } catch (const DatabaseError& e) {
+    EXPECT_STREQ(e.what(), "Titul. Missing DataSet property!");
+  }
+}
+
+}  // namespace
