@@ -190,6 +190,11 @@ void Bind(Fn*& slot, void* library, const char* name, bool& ok) {
 
 }  // namespace
 
+std::optional<TDateTime> TextToDateTime(std::string_view text) {
+  if (auto v = ParseDateTime(text, true)) return v;
+  return ParseDateTime(text, false);
+}
+
 TOrvek3Database::TOrvek3Database() = default;
 
 TOrvek3Database::~TOrvek3Database() {

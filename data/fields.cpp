@@ -16,16 +16,6 @@ namespace {
 constexpr int kDateDelta = 693594;  // days from 0001-01-01 (day 1) to 1899-12-30
 constexpr double kMsPerDay = 86400000.0;
 
-// Day number of a proleptic Gregorian date, 0001-01-01 being day 1.
-int64_t DaysFromCivil(int64_t y, int m, int d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468 + 719163;  // 1970-01-01 is day 719163
-}
-
 void CivilFromDays(int64_t dayNumber, int& y, int& m, int& d) {
   int64_t z = dayNumber - 719163 + 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
@@ -84,37 +74,6 @@ bool ParseDouble(const std::string& text, double& out) {
   const double v = std::strtod(t.c_str(), &end);
   if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
   out = v;
-  return true;
-}
-
-// "Y-M-D", "D.M.Y", optionally followed by " H:M[:S]".
-bool ParseDateTimeText(const std::string& text, TDateTime& out) {
-  int a = 0, b = 0, c = 0, hh = 0, mi = 0, ss = 0;
-  char sep1 = 0, sep2 = 0;
-  int consumed = 0;
-  if (std::sscanf(text.c_str(), "%d%c%d%c%d%n", &a, &sep1, &b, &sep2, &c, &consumed) < 5) return false;
-  int y, m, d;
-  if (sep1 == '-' && sep2 == '-') {
-    y = a, m = b, d = c;
-  } else if (sep1 == '.' && sep2 == '.') {
-    d = a, m = b, y = c;
-  } else {
-    return false;
-  }
-  const char* rest = text.c_str() + consumed;
-  while (*rest == ' ') ++rest;
-  if (*rest != '\0') {
-    int n = 0;
-    const int got = std::sscanf(rest, "%d:%d%n:%d%n", &hh, &mi, &n, &ss, &n);
-    if (got < 2 || rest[n] != '\0') return false;
-  }
-  if (m < 1 || m > 12 || d < 1 || d > 31 || hh < 0 || hh > 23 || mi < 0 || mi > 59 || ss < 0 || ss > 59)
-    return false;
-  int cy, cm, cd;
-  const int64_t day = DaysFromCivil(y, m, d);
-  CivilFromDays(day, cy, cm, cd);
-  if (cy != y || cm != m || cd != d) return false;
-  out = static_cast<double>(day - kDateDelta) + (hh * 3600 + mi * 60 + ss) / 86400.0;
   return true;
 }
 
@@ -284,7 +243,9 @@ void TRecField::SetAsString(const std::string& text) {
             hh < 0 || hh > 23 || mi < 0 || mi > 59 || ss < 0 || ss > 59)
           dataSet_->Error("'" + text + "' is not a valid time");
         v = (hh * 3600 + mi * 60 + ss) / 86400.0;
-      } else if (!ParseDateTimeText(text, v)) {
+      } else if (auto parsed = TextToDateTime(text)) {
+        v = *parsed;
+      } else {
         dataSet_->Error("'" + text + "' is not a valid date and time");
       }
       SetAsDateTime(v);
@@ -480,8 +441,9 @@ TDateTime TRecField::AsDateTime() const {
     case TFieldType::ftWideString: {
       TDateTime v = 0;
       const std::string s = AsString();
-      if (!s.empty() && !ParseDateTimeText(s, v)) dataSet_->Error("'" + s + "' is not a valid date and time");
-      return v;
+      if (s.empty()) return v;
+      if (auto parsed = TextToDateTime(s)) return *parsed;
+      dataSet_->Error("'" + s + "' is not a valid date and time");
     }
     default:
       return AsFloat();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,4 +67,10 @@ namespace orvek3 {
 // Locale comparison of two Windows-1250 texts: ignoring case, and respecting it.
 int AnsiCompareText(std::string_view a, std::string_view b);
 int AnsiCompareStr(std::string_view a, std::string_view b);
+}  // namespace orvek3
+
+namespace orvek3 {
+// A date, a date and time, or a time alone as written by a Czech user ("20.3.2018 10:30")
+// or in ISO order ("2018-3-20"); nothing when the text is neither.
+std::optional<TDateTime> TextToDateTime(std::string_view text);
 }  // namespace orvek3

@@ -209,6 +209,17 @@ TEST_F(RecordSetTest, ValuesOfEveryTypeReadBack) {
   EXPECT_EQ(q.FieldByName("g").AsBytes(), std::string("\x00\xFF\x10", 3));
   EXPECT_EQ(q.FieldByName("j").AsLargeInt(), -7);
   EXPECT_EQ(q.FieldByName("n").AsLargeInt(), 5000000000LL);
+  // Dates written as text, in Czech or ISO order.
+  q.Edit();
+  q.FieldByName("c").SetAsString("21.3.2018");
+  EXPECT_EQ(q.FieldByName("c").AsString(), "2018-03-21");
+  q.FieldByName("b").SetAsString("2019-1-2 08:05:09");
+  EXPECT_EQ(q.FieldByName("b").AsString(), "2019-01-02 08:05:09");
+  EXPECT_THROW(q.FieldByName("c").SetAsString("31.2.2018"), DatabaseError);
+  q.FieldByName("j").SetAsString("-32768");
+  EXPECT_THROW(q.FieldByName("j").SetAsString("40000"), DatabaseError);
+  q.Cancel();
+  EXPECT_EQ(q.FieldByName("c").AsString(), "2018-03-20");
   // Blobs are not read when the record set is told not to.
   q.Close();
   q.SetFetchBlobs(false);
