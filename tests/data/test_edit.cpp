@@ -333,6 +333,36 @@ TEST_F(EditTest, ANewRecordHandlerThatRaisesDiscardsTheRecord) {
   EXPECT_EQ(q.State(), TDataSetState::dsBrowse);
   EXPECT_EQ(q.RecordCount(), 2);
   EXPECT_EQ(q.FieldByName("Id").AsLargeInt(), 2);
+  EXPECT_EQ(Count(), "2");
+}
+
+TEST_F(EditTest, ReadOnlyFieldsAndTheDeleteErrorHandler) {
+  FillRows(2);
+  TOrvek3Query q;
+  OpenCatalogue(q);
+  q.FieldByName("Rok").SetReadOnly(true);
+  q.Edit();
+  try {
+    q.FieldByName("Rok").SetAsString("2000");
+    FAIL();
+  } catch (const DatabaseError& e) {
+    EXPECT_STREQ(e.what(), "DataSet1: Field 'Rok' cannot be modified");
+  }
+  q.Cancel();
+  // A delete the database refuses goes to its handler, which may drop the error.
+  db_.ExecSQL("CREATE TRIGGER Nemazat BEFORE DELETE ON Tabulka BEGIN SELECT RAISE(ABORT, 'mazani zakazano'); END");
+  std::string seen;
+  q.OnDeleteError = [&](TRecordSet&, const std::exception& e, TDataAction& action) {
+    seen = e.what();
+    action = TDataAction::daAbort;
+  };
+  EXPECT_THROW(q.Delete(), OperationAborted);
+  EXPECT_EQ(seen, "Orvek3Database1: mazani zakazano");
+  EXPECT_EQ(q.RecordCount(), 2);
+  EXPECT_EQ(Count(), "2");
+  q.OnDeleteError = nullptr;
+  EXPECT_THROW(q.Delete(), DatabaseError);
+  EXPECT_EQ(Count(), "2");
 }
 
 TEST_F(EditTest, RequiredFieldsAndErrorHandlers) {
@@ -366,6 +396,7 @@ TEST_F(EditTest, RequiredFieldsAndErrorHandlers) {
     action = TDataAction::daRetry;
   };
   q.FieldByName("Titul").Clear();
+  EXPECT_EQ(ReadBack("SELECT Titul FROM Tabulka WHERE Id = 1"), "Film 1");  // nothing written by the failures
   q.Post();
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(ReadBack("SELECT Titul FROM Tabulka WHERE Id = 1"), "Opraveno");
