@@ -37,6 +37,9 @@ constexpr int kMaxMerenychZaznamu = 1000;
 
 const QString kOddilNastaveni = QStringLiteral("Nastaveni");
 const QString kOddilFormular = QStringLiteral("Formular");
+const QString kOddilSeznam = QStringLiteral("Seznam");
+const QString kPrazdnaPolozka = QStringLiteral("none");
+constexpr int kPolozekSeznamu = 20;
 const QString kVychoziAdresa = QStringLiteral("https://www.csfd.cz/hledat/?q=");
 
 struct PopisAkce {
@@ -433,6 +436,29 @@ QString THlavni::NazevPole(const QString& popisek) const {
   for (int i = 1; i <= kPocetPoli; ++i)
     if (PopiskyPoli(i) == popisek && i <= DataSet1.FieldCount()) return FromAnsi(DataSet1.Field(i - 1).FieldName());
   return {};
+}
+
+QStringList THlavni::NacistSeznam() const {
+  const ProfileFile ini(SouborNastaveni());
+  QStringList seznam;
+  for (int n = 1; n <= kPolozekSeznamu; ++n) {
+    const QString text = ini.ReadString(kOddilSeznam, QStringLiteral("Polozka%1").arg(n), kPrazdnaPolozka);
+    if (!text.isEmpty() && text != kPrazdnaPolozka) seznam << text;
+  }
+  return seznam;
+}
+
+void THlavni::UlozitSeznam(const QStringList& seznam) {
+  if (seznam.isEmpty()) return;
+  ProfileFile ini(SouborNastaveni());
+  for (int n = 1; n <= kPolozekSeznamu; ++n) {
+    const QString text = n <= seznam.size() ? seznam[n - 1] : kPrazdnaPolozka;
+    if (!ini.WriteString(kOddilSeznam, QStringLiteral("Polozka%1").arg(n), text)) {
+      Varovani(QString(), QStringLiteral("Historii hledání se nepodařilo uložit do souboru \"") + SouborNastaveni() +
+                              QStringLiteral("\".\r\n") + ini.LastError());
+      return;
+    }
+  }
 }
 
 int64_t THlavni::NoveId() {

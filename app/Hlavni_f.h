@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -68,6 +69,10 @@ class THlavni : public QMainWindow {
   // Field name -> label by the field's position in DataSet1; label -> field name.
   QString PopisekPole(const QString& nazev) const;
   QString NazevPole(const QString& popisek) const;
+  // The shared search and filter history: slots 1 to 20, empty and "none" slots left out.
+  QStringList NacistSeznam() const;
+  // Writes the history: nothing for an empty list, else all twenty slots ("none" past its end).
+  void UlozitSeznam(const QStringList& seznam);
   // One more than the largest Id, 1 for an empty table.
   int64_t NoveId();
 

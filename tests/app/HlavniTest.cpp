@@ -480,6 +480,34 @@ TEST_F(HlavniTest, AnErrorEscapingACommandIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(seam->Calls().size(), 1u);
 }
 
+TEST_F(HlavniTest, SharedHistoryIsReadWithoutEmptySlotsAndWrittenWhole) {
+  {
+    ProfileFile ini(Ini());
+    ASSERT_TRUE(ini.WriteString("Seznam", "Polozka1", "none"));
+    ASSERT_TRUE(ini.WriteString("Seznam", "Polozka2", QStringLiteral("Menzel")));
+    ASSERT_TRUE(ini.WriteString("Seznam", "Polozka3", ""));
+    ASSERT_TRUE(ini.WriteString("Seznam", "Polozka20", QStringLiteral("Kočár")));
+    ASSERT_TRUE(ini.WriteString("Seznam", "Polozka21", QStringLiteral("navíc")));
+  }
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  EXPECT_EQ(h->NacistSeznam(), QStringList({QStringLiteral("Menzel"), QStringLiteral("Kočár")}));
+  const QByteArray before = ReadAll(Ini());
+  h->UlozitSeznam({});
+  EXPECT_EQ(ReadAll(Ini()), before);
+  h->UlozitSeznam({"a", "b", "c"});
+  ProfileFile ini(Ini());
+  for (int n = 1; n <= 20; ++n)
+    EXPECT_EQ(ini.ReadString("Seznam", QStringLiteral("Polozka%1").arg(n), "?"),
+              n == 1 ? "a" : n == 2 ? "b" : n == 3 ? "c" : "none") << n;
+  EXPECT_EQ(h->NacistSeznam(), QStringList({"a", "b", "c"}));
+  QStringList many;
+  for (int i = 0; i < 25; ++i) many << QStringLiteral("t%1").arg(i);
+  h->UlozitSeznam(many);
+  EXPECT_EQ(h->NacistSeznam().size(), 20);
+  EXPECT_EQ(h->NacistSeznam().last(), "t19");
+}
+
 TEST_F(HlavniTest, HelpAndAbout) {
   ScopedScriptedSeam seam;
   auto h = Start();
