@@ -122,6 +122,7 @@ TOrvek3Command::~TOrvek3Command() {
   if (statement_ != nullptr && database_ != nullptr && database_->Connected())
     database_->Api().finalize(statement_);
   statement_ = nullptr;
+  DetachStreams();
   if (database_ != nullptr) database_->UnregisterClient(this);
 }
 
@@ -247,7 +248,13 @@ void TOrvek3Command::InternalOpen() {
 
 bool TOrvek3Command::OpenCompleted() const { return !(endOfStatement_ && columnCount_ == 0); }
 
+void TOrvek3Command::DetachStreams() {
+  for (TOrvek3BlobStream* stream : streams_) stream->Detach();
+  streams_.clear();
+}
+
 void TOrvek3Command::InternalClose() {
+  DetachStreams();
   FreeAllRows();
   if (statement_ != nullptr) {
     if (database_ != nullptr && database_->Connected()) {
@@ -551,6 +558,7 @@ void TOrvek3Command::Refresh() {
     if (target < 0) {
       cursor_ = -1;
       FetchActive(TGetMode::gmNext);
+      SetEndFlags(true, !hasActive_);
     } else {
       cursor_ = FetchRows(target);
       Resync();

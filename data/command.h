@@ -169,6 +169,8 @@ class TOrvek3Command : public TRecordSet, public TDatabaseClient {
   TRow editRow_;
   bool hasEditRow_ = false;
   TBookmark nextIdentity_ = 1;
+  std::vector<TOrvek3BlobStream*> streams_;  // open streams, told when their fields go
+  void DetachStreams();
 };
 
 // A byte stream over one blob, memo or graphic field of the current record.
@@ -184,6 +186,11 @@ class TOrvek3BlobStream {
   int Write(const void* buffer, int count);
   int Seek(int offset, int origin);
   int Size() const { return opened_ ? size_ : 0; }
+  // The record set or its fields are gone: the stream reads and writes nothing more.
+  void Detach() {
+    dataSet_ = nullptr;
+    field_ = nullptr;
+  }
   bool Opened() const { return opened_; }
 
  private:
@@ -192,6 +199,7 @@ class TOrvek3BlobStream {
   int mode_;
   TBookmark identity_ = 0;  // the row, or 0 for the record being inserted
   bool inserted_ = false;
+  bool OnItsRecord() const;
   std::string data_;
   int size_ = 0;
   int position_ = 0;

@@ -165,6 +165,8 @@ void TOrvek3Command::InternalDelete() {
   } else if (cursor_ >= 0 && cursor_ < static_cast<int>(rows_.size())) {
     FreeRow(cursor_);
   }
+  // The following row takes the deleted one's place, also when it is not cached yet.
+  if (cursor_ >= static_cast<int>(rows_.size()) && !endOfStatement_) FetchRows();
 }
 
 // ---------------------------------------------------------------- blob stream
@@ -183,6 +185,7 @@ TOrvek3BlobStream::TOrvek3BlobStream(TOrvek3Command& dataSet, TRecField& field, 
   inserted_ = b->rowIndex >= dataSet.CachedRowCount();
   identity_ = b->bookmark;
   opened_ = true;
+  dataSet.streams_.push_back(this);
   if (mode_ == bmRead) {
     std::string bytes;
     if (dataSet.GetBlobData(field, bytes)) {
@@ -193,7 +196,10 @@ TOrvek3BlobStream::TOrvek3BlobStream(TOrvek3Command& dataSet, TRecField& field, 
 }
 
 TOrvek3BlobStream::~TOrvek3BlobStream() {
-  if (modified_ && dataSet_ != nullptr) {
+  if (dataSet_ == nullptr) return;
+  auto& streams = dataSet_->streams_;
+  streams.erase(std::remove(streams.begin(), streams.end(), this), streams.end());
+  if (modified_) {
     try {
       dataSet_->DataEvent(TDataEvent::deFieldChange, field_);
     } catch (...) {
@@ -202,7 +208,16 @@ TOrvek3BlobStream::~TOrvek3BlobStream() {
   }
 }
 
+bool TOrvek3BlobStream::OnItsRecord() const {
+  // The stream belongs to the record it was opened on, never to whichever is current now.
+  const TRecBuf* b = dataSet_ != nullptr ? dataSet_->ActiveRecordBuffer() : nullptr;
+  if (b == nullptr) return false;
+  const bool inserted = b->rowIndex >= dataSet_->CachedRowCount();
+  return inserted == inserted_ && (inserted || b->bookmark == identity_);
+}
+
 int TOrvek3BlobStream::Read(void* buffer, int count) {
+  if (dataSet_ == nullptr || field_ == nullptr) return 0;
   if (!opened_ || count <= 0 || position_ >= size_ || position_ < 0) return 0;
   const int n = std::min(count, size_ - position_);
   std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
@@ -211,7 +226,8 @@ int TOrvek3BlobStream::Read(void* buffer, int count) {
 }
 
 int TOrvek3BlobStream::Write(const void* buffer, int count) {
-  if (!opened_ || mode_ == bmRead || count <= 0) return 0;
+  if (dataSet_ == nullptr || field_ == nullptr || !opened_ || mode_ == bmRead || count <= 0 || !OnItsRecord())
+    return 0;
   const TRecBuf* b = dataSet_->ActiveRecordBuffer();
   TOrvek3Command::TRow* row = b != nullptr ? dataSet_->RowOfBuffer(*b) : nullptr;
   if (row == nullptr) return 0;
@@ -317,6 +333,7 @@ bool TOrvek3Command::Locate(const std::string& keyFields, const std::vector<std:
   if (BeforeScroll) BeforeScroll(*this);
   const bool found = LocateRecord(keyFields, keyValues, options);
   if (found) {
+    SetEndFlags(false, false);
     DataEvent(TDataEvent::deDataSetChange);
     if (AfterScroll) AfterScroll(*this);
   }
@@ -328,6 +345,7 @@ bool TOrvek3Command::Lookup(const std::string& keyFields, const std::vector<std:
   result.clear();
   CheckActive();
   if (!LocateRecord(keyFields, keyValues, 0)) return false;
+  SetEndFlags(false, false);
   CalculateFields(active_);
   size_t start = 0;
   for (;;) {

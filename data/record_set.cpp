@@ -134,6 +134,22 @@ bool TRecordSet::FetchActive(TGetMode mode) {
   return true;
 }
 
+void TRecordSet::RefillFrom(const std::function<void()>& position, TGetMode mode) {
+  // A failure while reading (a raising filter) must not leave a set with rows looking empty.
+  const TRecBuf saved = active_;
+  const bool savedHas = hasActive_;
+  ClearBuffers();
+  try {
+    position();
+    FetchActive(mode);
+  } catch (...) {
+    active_ = saved;
+    hasActive_ = savedHas;
+    if (hasActive_) InternalSetToRecord(active_);
+    throw;
+  }
+}
+
 void TRecordSet::Open() {
   if (Active()) return;
   DoBeforeOpen();
@@ -189,9 +205,7 @@ void TRecordSet::First() {
   CheckActive();
   CheckBrowseMode();
   if (BeforeScroll) BeforeScroll(*this);
-  ClearBuffers();
-  InternalFirst();
-  FetchActive(TGetMode::gmNext);
+  RefillFrom([this] { InternalFirst(); }, TGetMode::gmNext);
   bof_ = true;
   eof_ = !hasActive_;
   DataEvent(TDataEvent::deDataSetChange);
@@ -202,9 +216,7 @@ void TRecordSet::Last() {
   CheckActive();
   CheckBrowseMode();
   if (BeforeScroll) BeforeScroll(*this);
-  ClearBuffers();
-  InternalLast();
-  FetchActive(TGetMode::gmPrior);
+  RefillFrom([this] { InternalLast(); }, TGetMode::gmPrior);
   eof_ = true;
   bof_ = !hasActive_;
   DataEvent(TDataEvent::deDataSetChange);
@@ -277,6 +289,7 @@ void TRecordSet::Resync() {
       GetRecord(b, TGetMode::gmPrior, false) == TGetResult::grOK) {
     active_ = std::move(b);
     hasActive_ = true;
+    bof_ = eof_ = false;
   } else {
     ClearBuffers();
     bof_ = eof_ = true;

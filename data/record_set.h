@@ -277,6 +277,13 @@ class TRecordSet : public TComponent {
   int CalcAreaSize() const { return calcSize_; }
   void ClearBuffers();
   bool FetchActive(TGetMode mode);
+  // Clears the window, positions the storage and reads the record there; restores the
+  // current record when reading fails.
+  void RefillFrom(const std::function<void()>& position, TGetMode mode);
+  void SetEndFlags(bool bof, bool eof) {
+    bof_ = bof;
+    eof_ = eof;
+  }
 
   std::vector<TFieldDef> fieldDefs_;
   std::vector<std::unique_ptr<TRecField>> fields_;

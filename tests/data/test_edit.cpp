@@ -469,3 +469,107 @@ TEST_F(EditTest, LocateTriesTheCurrentRowFirstAndRestoresThePosition) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditTest, DeletingTheLastCachedRowBringsTheNextRowOfTheStatement) {
+  FillRows(30);
+  TOrvek3Query q;
+  q.SetName("DataSet1");
+  q.SetDatabase(&db_);
+  q.SetRequestLive(true);
+  q.SetSQL("SELECT * FROM Tabulka ORDER BY Id");
+  q.Open();
+  ASSERT_EQ(q.RecordCount(), 8);
+  q.SetRecNo(8);
+  q.Delete();
+  EXPECT_EQ(q.FieldByName("Id").AsLargeInt(), 9);
+  EXPECT_EQ(q.RecNo(), 8);
+  q.Last();
+  EXPECT_EQ(q.RecordCount(), 29);
+}
+
+TEST_F(EditTest, EveryKindOfRepositioningClearsTheEndFlags) {
+  FillRows(5);
+  TOrvek3Query q;
+  OpenCatalogue(q);
+  q.Last();
+  ASSERT_TRUE(q.Locate("Titul", {"Film 1"}, 0));
+  EXPECT_FALSE(q.Eof());
+  q.Next();
+  EXPECT_EQ(q.FieldByName("Id").AsLargeInt(), 2);
+  q.Last();
+  q.SetRecNo(2);
+  q.Next();
+  EXPECT_EQ(q.FieldByName("Id").AsLargeInt(), 3);
+  // An empty set refreshed after another program added rows is no longer empty.
+  TOrvek3Query e;
+  e.SetDatabase(&db_);
+  e.SetSQL("SELECT * FROM Tabulka WHERE Id > 5 ORDER BY Id");
+  e.Open();
+  ASSERT_TRUE(e.IsEmpty());
+  db_.ExecSQL("INSERT INTO Tabulka (Id, Titul) VALUES (6, 'Šestý'), (7, 'Sedmý')");
+  e.Refresh();
+  EXPECT_FALSE(e.IsEmpty());
+  EXPECT_TRUE(e.Bof());
+  EXPECT_FALSE(e.Eof());
+  e.Next();
+  EXPECT_EQ(e.FieldByName("Id").AsLargeInt(), 7);
+  EXPECT_TRUE(e.Locate("Id", {"6"}, 0));
+}
+
+TEST_F(EditTest, AFilterRaisingDuringFirstKeepsTheCurrentRecord) {
+  FillRows(3);
+  TOrvek3Query q;
+  OpenCatalogue(q);
+  q.Next();
+  bool raise = false;
+  q.SetOnFilterRecord([&](TRecordSet&, bool&) {
+    if (raise) throw std::runtime_error("x");
+  });
+  q.SetFiltered(true);
+  q.Next();
+  ASSERT_EQ(q.FieldByName("Id").AsLargeInt(), 2);
+  raise = true;
+  EXPECT_THROW(q.First(), std::runtime_error);
+  EXPECT_FALSE(q.IsEmpty());
+  raise = false;
+  EXPECT_EQ(q.FieldByName("Id").AsLargeInt(), 2);
+  EventLog log;
+  log.Attach(q);
+  q.Edit();  // an edit, not an insert
+  EXPECT_EQ(log.Take(), (Strings{"BeforeEdit", "AfterEdit"}));
+  q.Cancel();
+}
+
+TEST_F(EditTest, ABlobStreamWritesOnlyItsOwnRecordAndOutlivesItsRecordSet) {
+  db_.ExecSQL("CREATE TABLE Obr (Id INTEGER PRIMARY KEY, Data BLOB)");
+  db_.ExecSQL("INSERT INTO Obr VALUES (1, NULL), (2, NULL)");
+  auto q = std::make_unique<TOrvek3Query>(&db_);
+  q->SetRequestLive(true);
+  q->SetSQL("SELECT * FROM Obr ORDER BY Id");
+  q->Open();
+  q->Edit();
+  auto stream = q->CreateBlobStream(q->FieldByName("Data"), TOrvek3BlobStream::bmWrite);
+  EXPECT_EQ(stream->Write("AAA", 3), 3);
+  q->Post();
+  q->Next();
+  q->Edit();
+  EXPECT_EQ(stream->Write("BBB", 3), 0);  // row 2 is current now
+  EXPECT_TRUE(q->ModifiedFields().empty());
+  q->Cancel();
+  EXPECT_EQ(ReadBack("SELECT hex(Data) FROM Obr WHERE Id = 1"), "414141");
+  EXPECT_EQ(ReadBack("SELECT Data IS NULL FROM Obr WHERE Id = 2"), "1");
+  q->Close();  // the fields are gone
+  char buf[4];
+  EXPECT_EQ(stream->Read(buf, 4), 0);
+  EXPECT_EQ(stream->Write("C", 1), 0);
+  q->Open();
+  auto second = q->CreateBlobStream(q->FieldByName("Data"), TOrvek3BlobStream::bmRead);
+  q.reset();  // the record set is gone before its stream
+  EXPECT_EQ(second->Read(buf, 4), 0);
+  second.reset();
+  stream.reset();
+}
+
+}  // namespace
