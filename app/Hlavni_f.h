@@ -92,6 +92,9 @@ class THlavni : public QMainWindow {
   // The field index shown by each grid column, in grid order.
   const std::vector<int>& PoleSloupcu() const;
 
+  // The toolbar is part of the layout: no menu offers to hide it.
+  QMenu* createPopupMenu() override { return nullptr; }
+
   // The data source's data-change event: record counter and actions.
   void ZmenaDat();
 

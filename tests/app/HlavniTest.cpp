@@ -257,6 +257,7 @@ TEST_F(HlavniTest, MenusAndToolbarHoldTheActionsInOrder) {
   EXPECT_EQ(tools.last(), "Akce_Napoveda");
   EXPECT_EQ(tools.count("|"), 9);
   EXPECT_EQ(tools.size(), 30);
+  EXPECT_EQ(h->createPopupMenu(), nullptr);  // the toolbar cannot be hidden by the user
   for (const char* name : {"Akce_ImportDat", "Akce_KopirovatTitul", "Akce_OProgramu", "Akce_Konfig", "Akce_Sestavy"}) {
     QAction* a = h->Akce(QLatin1String(name));
     ASSERT_NE(a, nullptr) << name;
