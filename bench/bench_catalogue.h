@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <string>
 
@@ -16,6 +17,10 @@ inline std::string DriverPath() { return (ProgramFolder() / KALMETRA_SQLITE_LIBN
 
 struct Film {
   std::string titul, rok, stopaz, zanr, puvod, rezie, obsazeni, koment, umisteni;
+  // The nine text columns in table order.
+  std::array<const std::string*, 9> Texts() const {
+    return {&titul, &rok, &stopaz, &zanr, &puvod, &rezie, &obsazeni, &koment, &umisteni};
+  }
 };
 
 // A film of number i; the texts are Windows-1250, as the program stores them.
@@ -83,10 +88,9 @@ inline std::string CatalogueFile(int n) {
   for (int i = 1; i <= n; ++i) {
     const Film f = MakeFilm(i);
     sqlite3_bind_int64(stmt, 1, i);
-    const std::string* texts[] = {&f.titul, &f.rok,      &f.stopaz, &f.zanr,    &f.puvod,
-                                  &f.rezie, &f.obsazeni, &f.koment, &f.umisteni};
+    const auto texts = f.Texts();
     for (int c = 0; c < 9; ++c)
-      sqlite3_bind_text(stmt, c + 2, texts[c]->data(), static_cast<int>(texts[c]->size()), SQLITE_TRANSIENT);
+      sqlite3_bind_text(stmt, c + 2, texts[static_cast<size_t>(c)]->data(), static_cast<int>(texts[static_cast<size_t>(c)]->size()), SQLITE_TRANSIENT);
     sqlite3_step(stmt);
     sqlite3_reset(stmt);
   }

@@ -103,15 +103,8 @@ void BM_RecordSet_Append(benchmark::State& state) {
       q.Append();
       const kalmetra_bench::Film f = kalmetra_bench::MakeFilm(i);
       q.Field(0).SetAsLargeInt(i);
-      q.Field(1).SetAsString(f.titul);
-      q.Field(2).SetAsString(f.rok);
-      q.Field(3).SetAsString(f.stopaz);
-      q.Field(4).SetAsString(f.zanr);
-      q.Field(5).SetAsString(f.puvod);
-      q.Field(6).SetAsString(f.rezie);
-      q.Field(7).SetAsString(f.obsazeni);
-      q.Field(8).SetAsString(f.koment);
-      q.Field(9).SetAsString(f.umisteni);
+      const auto texts = f.Texts();
+      for (int c = 0; c < 9; ++c) q.Field(c + 1).SetAsString(*texts[static_cast<size_t>(c)]);
       q.Post();
     }
     state.PauseTiming();
@@ -141,10 +134,9 @@ void BM_PlainLoop_Append(benchmark::State& state) {
       sqlite3_stmt* stmt = nullptr;
       sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
       sqlite3_bind_int64(stmt, 1, i);
-      const std::string* texts[] = {&f.titul, &f.rok,     &f.stopaz, &f.zanr,  &f.puvod,
-                                    &f.rezie, &f.obsazeni, &f.koment, &f.umisteni};
+      const auto texts = f.Texts();
       for (int c = 0; c < 9; ++c)
-        sqlite3_bind_text(stmt, c + 2, texts[c]->data(), static_cast<int>(texts[c]->size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, c + 2, texts[static_cast<size_t>(c)]->data(), static_cast<int>(texts[static_cast<size_t>(c)]->size()), SQLITE_TRANSIENT);
       sqlite3_step(stmt);
       sqlite3_finalize(stmt);
     }

@@ -14,6 +14,7 @@
 using namespace orvek3;
 using kalmetra_test::DatabaseTest;
 using kalmetra_test::DriverPath;
+using kalmetra_test::ErrorOf;
 using kalmetra_test::ProgramFolder;
 using kalmetra_test::ScopedCollationLocale;
 using kalmetra_test::TempFolder;
@@ -32,14 +33,6 @@ class ScopedCwd {
   std::filesystem::path old_;
 };
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const DatabaseError& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
 
 // The file a loaded function comes from.
 std::string LibraryOf(const void* function) {

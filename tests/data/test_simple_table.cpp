@@ -8,17 +8,10 @@
 using namespace orvek3;
 using kalmetra_test::DatabaseTest;
 using kalmetra_test::DriverPath;
+using kalmetra_test::ErrorOf;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const DatabaseError& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
 
 class SimpleTableTest : public DatabaseTest {
  protected:

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "sql3_defs.h"
@@ -20,6 +21,16 @@ inline std::filesystem::path ProgramFolder() {
 
 // Always the copy beside the test program, never the system's library.
 inline std::string DriverPath() { return (ProgramFolder() / KALMETRA_SQLITE_LIBNAME).string(); }
+
+// The text of the database error the action raises, or "<no error>".
+inline std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const orvek3::DatabaseError& e) {
+    return e.what();
+  }
+  return "<no error>";
+}
 
 // A fresh folder for each test, removed with everything in it afterwards.
 class TempFolder {
