@@ -306,4 +306,12 @@ std::string AnsiLowerCase(std::string_view text) {
   return out;
 }
 
+bool SameTextAnsi(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const CaseTables& t = Cases();
+  for (size_t i = 0; i < a.size(); ++i)
+    if (t.upper[static_cast<unsigned char>(a[i])] != t.upper[static_cast<unsigned char>(b[i])]) return false;
+  return true;
+}
+
 }  // namespace orvek3

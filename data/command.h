@@ -121,6 +121,7 @@ class TOrvek3Command : public TRecordSet, public TDatabaseClient {
   void InternalGotoBookmark(TBookmark bookmark) override;
   void InternalSetToRecord(const TRecBuf& buffer) override;
   void PrepareInsert() override;
+  void PrepareEdit() override;
   void InternalInitRecord(TRecBuf& buffer, bool append) override;
   void InternalEdit() override;
   void InternalPost() override;

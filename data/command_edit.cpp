@@ -18,6 +18,8 @@ void TOrvek3Command::PrepareInsert() {
   while (!endOfStatement_) FetchRows();
 }
 
+void TOrvek3Command::PrepareEdit() { modifiedFields_.clear(); }
+
 void TOrvek3Command::InternalInitRecord(TRecBuf& buffer, bool /*append*/) {
   editRow_ = NewRow();
   hasEditRow_ = true;

@@ -320,6 +320,7 @@ void TRecordSet::Edit() {
     return;
   }
   CheckBrowseMode();
+  PrepareEdit();
   if (BeforeEdit) BeforeEdit(*this);
   RunWithHandler(OnEditError, [this] {
     InternalSetToRecord(active_);
@@ -434,7 +435,7 @@ void TRecordSet::CheckBrowseMode() {
 
 TRecField* TRecordSet::FindField(const std::string& name) const {
   for (const auto& f : fields_)
-    if (SameTextAscii(f->FieldName(), name)) return f.get();
+    if (SameTextAnsi(f->FieldName(), name)) return f.get();
   return nullptr;
 }
 
@@ -471,7 +472,7 @@ void TRecordSet::CreateFieldsFromDefs() {
     for (auto& f : fields_) {
       if (f->kind_ == TFieldKind::fkData) {
         auto it = std::find_if(fieldDefs_.begin(), fieldDefs_.end(), [&](const TFieldDef& d) {
-          return !d.hidden && SameTextAscii(d.name, f->name_);
+          return !d.hidden && SameTextAnsi(d.name, f->name_);
         });
         if (it == fieldDefs_.end()) Error("Field '" + f->name_ + "' not found");
         f->fieldNo_ = it->fieldNo;

@@ -236,6 +236,7 @@ class TRecordSet : public TComponent {
   virtual void InternalGotoBookmark(TBookmark bookmark) = 0;
   virtual void InternalSetToRecord(const TRecBuf& buffer) = 0;
   virtual void PrepareInsert() {}
+  virtual void PrepareEdit() {}
   virtual void InternalInitRecord(TRecBuf& buffer, bool append) = 0;
   virtual void InternalEdit() = 0;
   virtual void InternalPost() = 0;

@@ -36,6 +36,8 @@ std::string UpperCaseAscii(std::string_view text);
 // Upper-casing of Windows-1250 text (letters with diacritics included).
 std::string AnsiUpperCase(std::string_view text);
 std::string AnsiLowerCase(std::string_view text);
+// Case-insensitive equality of Windows-1250 texts, folding letters with diacritics too.
+bool SameTextAnsi(std::string_view a, std::string_view b);
 
 // Windows-1250 <-> Unicode. Characters the code page lacks become '?' (the edit controls
 // refuse them earlier; see TryUnicodeToAnsi).

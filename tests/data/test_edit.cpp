@@ -573,3 +573,41 @@ TEST_F(EditTest, ABlobStreamWritesOnlyItsOwnRecordAndOutlivesItsRecordSet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditTest, BeginningAnEditClearsTheModifiedListBeforeBeforeEdit) {
+  FillRows(2);
+  TOrvek3Query q;
+  OpenCatalogue(q);
+  q.Edit();
+  q.FieldByName("Titul").SetAsString("Nový");
+  q.FieldByName("Rok").SetAsString("1999");
+  q.Post();
+  size_t seenInBeforeEdit = 99;
+  q.BeforeEdit = [&](TRecordSet&) { seenInBeforeEdit = q.ModifiedFields().size(); };
+  q.Next();
+  q.Edit();
+  EXPECT_EQ(seenInBeforeEdit, 0u);
+  q.Cancel();
+}
+
+TEST_F(EditTest, FieldNamesWithCzechLettersAreFoundWhateverTheirCase) {
+  db_.ExecSQL(A("CREATE TABLE Filmy (Id INTEGER PRIMARY KEY, \"Žánr\" VARCHAR(30), \"Původ\" VARCHAR(30))"));
+  db_.ExecSQL(A("INSERT INTO Filmy VALUES (1, 'Komedie', 'ČSSR'), (2, 'Drama', 'Česko')"));
+  TOrvek3Query q;
+  q.SetDatabase(&db_);
+  q.SetSQL("SELECT * FROM Filmy ORDER BY Id");
+  q.OpenSQL();
+  ASSERT_NE(q.FindField(A("žÁNR")), nullptr);
+  EXPECT_EQ(q.FindField(A("žÁNR")), q.FindField(A("Žánr")));
+  EXPECT_EQ(q.FieldByName(A("PŮVOD")).AsString(), A("ČSSR"));
+  EXPECT_EQ(q.FindField(A("Zanr")), nullptr);  // folding case does not drop diacritics
+  EXPECT_TRUE(q.Locate(A("žÁNR"), {"Drama"}, 0));
+  EXPECT_EQ(q.FieldByName("Id").AsString(), "2");
+  std::vector<std::string> found;
+  EXPECT_TRUE(q.Lookup(A("ŽÁNR"), {"Komedie"}, A("půvOD"), found));
+  EXPECT_EQ(found, std::vector<std::string>{A("ČSSR")});
+}
+
+}  // namespace
