@@ -5,11 +5,15 @@
 #include "Pomocne.h"
 #include "Verze.h"
 
+#include <QIcon>
+
 int main(int argc, char* argv[]) {
   kalmetra::TAplikace application(argc, argv);
   QApplication::setApplicationName(kalmetra::TitulekAplikace());
   QApplication::setApplicationVersion(QStringLiteral(KALMETRA_VERSION_TEXT));
   kalmetra::NacistCeskePreklady(application);
+  // The launcher's icon also stands in the title bar and the task switcher.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/ikona/kalmetra-128.png")));
 
   kalmetra::THlavni hlavni(kalmetra::SlozkaProgramu());
   if (hlavni.UkoncitAplikaci()) return 0;

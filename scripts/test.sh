@@ -11,8 +11,11 @@ export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 
-bash scripts/build.sh build
-ctest --test-dir build --output-on-failure
+# Both builds state every option, so that an earlier run command or a hand-made
+# configuration of the same folder cannot switch the tests off; a build that lists no
+# test fails instead of passing.
+bash scripts/build.sh build -DKALMETRA_SANITIZE=OFF -DKALMETRA_BUILD_TESTS=ON -DKALMETRA_BUILD_BENCH=ON
+ctest --test-dir build --output-on-failure --no-tests=error
 
-bash scripts/build.sh build-asan -DKALMETRA_SANITIZE=ON -DKALMETRA_BUILD_BENCH=OFF
-ctest --test-dir build-asan --output-on-failure
+bash scripts/build.sh build-asan -DKALMETRA_SANITIZE=ON -DKALMETRA_BUILD_TESTS=ON -DKALMETRA_BUILD_BENCH=OFF
+ctest --test-dir build-asan --output-on-failure --no-tests=error

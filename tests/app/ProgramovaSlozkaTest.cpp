@@ -32,6 +32,18 @@ TEST(ProgramovaSlozka, HoldsTheProgramTheLibraryTheHelpAndSes) {
   EXPECT_EQ(help, ReadAll(QStringLiteral(KALMETRA_SOURCE_DIR "/resources/napoveda/Napoveda.html")));
 }
 
+TEST(ProgramovaSlozka, HoldsNothingOfTheBuild) {
+  // What the build puts there, and what running the program writes beside it.
+  const QStringList allowed = {QStringLiteral(KALMETRA_PROGRAM_FILE), QStringLiteral(KALMETRA_SQLITE_LIBNAME),
+                               "Ses", "Napoveda.html", "kalmetra.png", "kalmetra.svg",
+                               "Kalmetra.sqlite", "Kalmetra.ini", "Zanr.txt", "Sestavy.ini"};
+  const QStringList entries = QDir(kProgramDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  for (const QString& entry : entries) EXPECT_TRUE(allowed.contains(entry)) << entry.toStdString();
+  for (const QFileInfo& entry : QDir(kProgramDir + "/Ses").entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+    EXPECT_TRUE(entry.isFile() && entry.suffix() == "ksr") << entry.fileName().toStdString();
+  EXPECT_FALSE(QImage(kProgramDir + "/kalmetra.png").isNull());
+}
+
 TEST(ProgramovaSlozka, HelpPageIsCzechAndCoversTheCommands) {
   const QString help = QString::fromUtf8(ReadAll(QStringLiteral(KALMETRA_SOURCE_DIR "/resources/napoveda/Napoveda.html")));
   EXPECT_TRUE(help.contains(R"(<html lang="cs">)"));
