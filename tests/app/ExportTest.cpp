@@ -1,0 +1,131 @@
+// The export writers byte for byte, the record set after them, failures that leave no
+// file behind, and the export command with its dialog and question.
+#include "TestSupport.h"
+
+#include <Export1.h>
+
+#include <QDir>
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTableView>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include "PrenosFixture.h"
+#include "ScriptedSeam.h"
+
+namespace kalmetra {
+namespace {
+
+using test::Ansi;
+using test::CallKind;
+using test::ReadBytes;
+using test::ScopedScriptedSeam;
+
+class ExportTest : public test::PrenosTest {
+ protected:
+  // The three films as the delimited writer gives them, with the separator s.
+  static QByteArray Radky(char s) {
+    QByteArray out;
+    auto line = [&](std::initializer_list<QString> values) {
+      bool first = true;
+      for (const QString& v : values) {
+        if (!first) out += s;
+        out += Ansi(v);
+        first = false;
+      }
+      out += "\r\n";
+    };
+    line({"1", QStringLiteral("Pelíšky"), "1999", "115", "komedie", QStringLiteral("Česko"),
+          QStringLiteral("Jan Hřebejk"), QStringLiteral("Miroslav Donutil, Jiří Kodet"), "",
+          QStringLiteral("/filmy/Pelíšky.mkv")});
+    line({"2", QStringLiteral("Tom & Jerry; <výběr>"), "1940", "", QStringLiteral("animovaný"), "USA", "", "",
+          QStringLiteral("\"kočka\" > myš"), ""});
+    line({"7", "Kolja", "1996", "105", "drama", QStringLiteral("Česko"), QStringLiteral("Jan Svěrák"),
+          QStringLiteral("Zdeněk Svěrák"), "Oscar", ""});
+    return out;
+  }
+
+  QStringList FilesInFolder() const {
+    return QDir(dir_).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+  }
+};
+
+TEST_F(ExportTest, DelimitedFilesByteForByteAndTheRecordSetAsItWas) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->DataSet1.Next();  // the middle record is current
+  const QString csv = dir_ + QStringLiteral("seznam.csv");
+  const QString txt = dir_ + QStringLiteral("seznam.txt");
+  ExportovatText(h->DataSet1, true, ';', csv, h.get());
+  ExportovatText(h->DataSet1, false, '\t', txt, h.get());
+
+  const QByteArray bytes = ReadBytes(csv);
+  EXPECT_EQ(bytes, "Id;Titul;Rok;Stopaz;Zanr;Puvod;Rezie;Obsazeni;Koment;Umisteni\r\n" + Radky(';'));
+  EXPECT_EQ(ReadBytes(txt), Radky('\t'));
+  // Czech letters are single bytes of code page 1250; the ";" of a title is not quoted,
+  // so its line holds one separator more.
+  EXPECT_TRUE(bytes.contains("1;Pel\xED\x9Aky;"));
+  const QList<QByteArray> lines = bytes.split('\n');
+  ASSERT_EQ(lines.size(), 5);  // four lines, each ended by CR LF
+  EXPECT_EQ(lines[1].count(';'), 9);
+  EXPECT_EQ(lines[2].count(';'), 10);
+  EXPECT_EQ(ReadBytes(txt).count('\t'), 27);
+
+  EXPECT_EQ(h->DataSet1.RecNo(), 2);
+  EXPECT_EQ(h->DataSet1.FieldByName("Id").AsLargeInt(), 2);
+  EXPECT_FALSE(h->DataSet1.ControlsDisabled());
+  EXPECT_EQ(h->LaCisloZaznamu()->text(), "2 z 3");
+  EXPECT_EQ(h->DBGrid1->currentIndex().row(), 1);
+  EXPECT_EQ(FilesInFolder(), QStringList({"Kalmetra.sqlite", KALMETRA_SQLITE_LIBNAME, "seznam.csv", "seznam.txt"}));
+  EXPECT_TRUE(seam->Calls().empty());
+}
+
+TEST_F(ExportTest, AFolderThatCannotBeWrittenLeavesNoFileAndTheRecordSetWhereItWas) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->DataSet1.Last();
+  const QString target = dir_ + QStringLiteral("chybí/seznam.csv");
+  try {
+    ExportovatText(h->DataSet1, true, ';', target, h.get());
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_TRUE(FromAnsi(e.what()).startsWith(QStringLiteral("Soubor \"") + target + QStringLiteral("\" nelze vytvořit.\r\n")))
+        << e.what();
+  }
+  EXPECT_FALSE(QFileInfo::exists(dir_ + QStringLiteral("chybí")));
+  EXPECT_EQ(h->DataSet1.RecNo(), 3);
+  EXPECT_FALSE(h->DataSet1.ControlsDisabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ExportTest, AnErrorDuringTheWalkKeepsTheEarlierFileAndLeavesNoTemporaryOne) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->DataSet1.Last();
+  const QString target = dir_ + QStringLiteral("seznam.csv");
+  {
+    QFile earlier(target);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("the user's earlier file");
+  }
+  h->DataSet1.AfterScroll = [](orvek3::TRecordSet& ds) {
+    if (ds.FieldByName("Id").AsLargeInt() == 2) throw std::runtime_error("read error");
+  };
+  EXPECT_THROW(ExportovatText(h->DataSet1, true, ';', target, h.get()), std::runtime_error);
+  EXPECT_EQ(ReadBytes(target), "the user's earlier file");
+  EXPECT_EQ(FilesInFolder(), QStringList({"Kalmetra.sqlite", KALMETRA_SQLITE_LIBNAME, "seznam.csv"}));
+  EXPECT_EQ(h->DataSet1.FieldByName("Id").AsLargeInt(), 7);
+  EXPECT_FALSE(h->DataSet1.ControlsDisabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  h->DataSet1.AfterScroll = nullptr;
+}
+
+}  // namespace
+}  // namespace kalmetra
