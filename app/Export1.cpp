@@ -5,8 +5,10 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "Pomocne.h"
 #include "Prubeh.h"
 #include "TextCodec.h"
 #include "sql3_defs.h"
@@ -102,7 +104,132 @@ class TCteniPoli {
 
 int PocetZaznamu(TRecordSet& ds) { return ds.Active() ? ds.RecordCount() : 0; }
 
+// The data types whose fields the XML document holds.
+bool PatriDoXML(TFieldType typ) {
+  switch (typ) {
+    case TFieldType::ftString:
+    case TFieldType::ftWideString:
+    case TFieldType::ftInteger:
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftDate:
+    case TFieldType::ftTime:
+    case TFieldType::ftDateTime:
+    case TFieldType::ftBoolean:
+    case TFieldType::ftMemo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A name an XML element may carry (without namespaces), as UTF-8; a field name that is
+// none would make the document unreadable, so it is refused.
+std::string NazevElementu(const QString& nazev) {
+  bool platny = !nazev.isEmpty();
+  for (qsizetype i = 0; platny && i < nazev.size(); ++i) {
+    const QChar c = nazev[i];
+    const bool zacatek = c == QLatin1Char('_') || c.isLetter();
+    platny = i == 0 ? zacatek
+                    : zacatek || c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('.') || c.isMark();
+  }
+  if (!platny) Chyba(QStringLiteral("\"%1\" nemůže být názvem prvku XML.").arg(nazev));
+  return nazev.toStdString();
+}
+
+// Appends Windows-1250 text as UTF-8 with "&", "<" and ">" as entities. Control
+// characters that XML does not allow at all are refused rather than written into a
+// document no reader would accept.
+void PridatXmlText(std::string_view ansi, std::string& cil) {
+  for (const char znak : ansi) {
+    const auto b = static_cast<unsigned char>(znak);
+    if (b < 0x80) {
+      if (b < 0x20 && b != '\t' && b != '\n' && b != '\r')
+        Chyba(QStringLiteral("Hodnota obsahuje řídicí znak %1, který XML nepřipouští.").arg(b));
+      if (b == '&') cil += "&amp;";
+      else if (b == '<') cil += "&lt;";
+      else if (b == '>') cil += "&gt;";
+      else cil += znak;
+      continue;
+    }
+    const char16_t u = orvek3::AnsiCharToUnicode(b);
+    if (u < 0x800) {
+      cil += static_cast<char>(0xC0 | (u >> 6));
+      cil += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      cil += static_cast<char>(0xE0 | (u >> 12));
+      cil += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      cil += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+}
+
+void ZapsatXML(TRecordSet& ds, const QString& soubor, const QString& koren, QWidget* okno) {
+  TPrubeh prubeh(okno, QStringLiteral("Export"), PocetZaznamu(ds));
+  const std::string nazevKorene = NazevElementu(koren);
+  struct Pole {
+    const TRecField* pole;
+    std::string zacatek, konec, prazdny;  // "    <X>", "</X>\r\n", "    <X/>\r\n"
+  };
+  std::vector<Pole> pole;
+  for (int i = 0; i < ds.FieldCount(); ++i) {
+    const TRecField& f = ds.Field(i);
+    if (!PatriDoXML(f.DataType())) continue;
+    const std::string n = NazevElementu(FromAnsi(f.FieldName()));
+    pole.push_back({&f, "    <" + n + ">", "</" + n + ">\r\n", "    <" + n + "/>\r\n"});
+  }
+
+  TVystup vystup(soubor);
+  std::string& data = vystup.Data();
+  TProchazeni prochazeni(ds);
+  data += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
+  TCteniPoli cteni;
+  std::string hodnota;
+  int hotovo = 0;
+  ds.First();
+  if (ds.Eof()) {
+    data += "<" + nazevKorene + "/>\r\n";
+  } else {
+    data += "<" + nazevKorene + ">\r\n";
+    while (!ds.Eof()) {
+      if (pole.empty()) {
+        data += "  <zaznam/>\r\n";
+      } else {
+        data += "  <zaznam>\r\n";
+        for (const Pole& p : pole) {
+          hodnota.clear();
+          cteni.Pridat(*p.pole, hodnota);
+          if (hodnota.empty()) {
+            data += p.prazdny;
+            continue;
+          }
+          data += p.zacatek;
+          PridatXmlText(hodnota, data);
+          data += p.konec;
+        }
+        data += "  </zaznam>\r\n";
+      }
+      vystup.Dopsat();
+      ds.Next();
+      prubeh.Krok(++hotovo);
+    }
+    data += "</" + nazevKorene + ">\r\n";
+  }
+  vystup.Dokoncit();
+}
+
 }  // namespace
+
+bool ExportovatXML(TRecordSet& ds, const QString& soubor, const QString& koren, QWidget* okno) {
+  try {
+    ZapsatXML(ds, soubor, koren, okno);
+    return true;
+  } catch (const std::exception& e) {
+    // The record position, the views and the cursor are back before the message.
+    Informace(QStringLiteral("XML dokument se nepodařilo vytvořit: \r\n") + FromAnsi(e.what()));
+  }
+  return false;
+}
 
 void ExportovatText(TRecordSet& ds, bool hlavicka, char oddelovac, const QString& soubor, QWidget* okno) {
   TPrubeh prubeh(okno, QStringLiteral("Export"), PocetZaznamu(ds));

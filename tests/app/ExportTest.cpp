@@ -127,5 +127,104 @@ TEST_F(ExportTest, AnErrorDuringTheWalkKeepsTheEarlierFileAndLeavesNoTemporaryOn
   h->DataSet1.AfterScroll = nullptr;
 }
 
+TEST_F(ExportTest, XmlDocumentByteForByteWellFormedAndWithoutId) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->DataSet1.Last();
+  const QString xml = dir_ + QStringLiteral("seznam.xml");
+  EXPECT_TRUE(ExportovatXML(h->DataSet1, xml, "data", h.get()));
+  const QByteArray expected =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+      "<data>\r\n"
+      "  <zaznam>\r\n"
+      "    <Titul>Pelíšky</Titul>\r\n"
+      "    <Rok>1999</Rok>\r\n"
+      "    <Stopaz>115</Stopaz>\r\n"
+      "    <Zanr>komedie</Zanr>\r\n"
+      "    <Puvod>Česko</Puvod>\r\n"
+      "    <Rezie>Jan Hřebejk</Rezie>\r\n"
+      "    <Obsazeni>Miroslav Donutil, Jiří Kodet</Obsazeni>\r\n"
+      "    <Koment/>\r\n"
+      "    <Umisteni>/filmy/Pelíšky.mkv</Umisteni>\r\n"
+      "  </zaznam>\r\n"
+      "  <zaznam>\r\n"
+      "    <Titul>Tom &amp; Jerry; &lt;výběr&gt;</Titul>\r\n"
+      "    <Rok>1940</Rok>\r\n"
+      "    <Stopaz/>\r\n"
+      "    <Zanr>animovaný</Zanr>\r\n"
+      "    <Puvod>USA</Puvod>\r\n"
+      "    <Rezie/>\r\n"
+      "    <Obsazeni/>\r\n"
+      "    <Koment>\"kočka\" &gt; myš</Koment>\r\n"
+      "    <Umisteni/>\r\n"
+      "  </zaznam>\r\n"
+      "  <zaznam>\r\n"
+      "    <Titul>Kolja</Titul>\r\n"
+      "    <Rok>1996</Rok>\r\n"
+      "    <Stopaz>105</Stopaz>\r\n"
+      "    <Zanr>drama</Zanr>\r\n"
+      "    <Puvod>Česko</Puvod>\r\n"
+      "    <Rezie>Jan Svěrák</Rezie>\r\n"
+      "    <Obsazeni>Zdeněk Svěrák</Obsazeni>\r\n"
+      "    <Koment>Oscar</Koment>\r\n"
+      "    <Umisteni/>\r\n"
+      "  </zaznam>\r\n"
+      "</data>\r\n";
+  const QByteArray bytes = ReadBytes(xml);
+  EXPECT_EQ(bytes, expected);
+  EXPECT_TRUE(bytes.contains("<Titul>Pel\xC3\xAD\xC5\xA1ky</Titul>"));  // UTF-8, no byte-order mark before
+  EXPECT_EQ(h->DataSet1.FieldByName("Id").AsLargeInt(), 7);
+  EXPECT_FALSE(h->DataSet1.ControlsDisabled());
+  EXPECT_TRUE(seam->Calls().empty());
+
+  const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+  ASSERT_FALSE(xmllint.isEmpty()) << "xmllint (libxml2-utils) is installed by scripts/install-deps.sh";
+  QProcess check;
+  check.start(xmllint, {QStringLiteral("--noout"), xml});
+  ASSERT_TRUE(check.waitForFinished(30000));
+  EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardError().toStdString();
+  EXPECT_TRUE(check.readAllStandardError().isEmpty());
+}
+
+TEST_F(ExportTest, XmlFailuresAreShownWithTheirReasonAndLeaveNoFile) {
+  std::vector<test::TestFilm> filmy = TriFilmy();
+  MakeCatalogue(filmy);
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->DataSet1.Next();
+  const QString missing = dir_ + QStringLiteral("chybí/seznam.xml");
+  EXPECT_FALSE(ExportovatXML(h->DataSet1, missing, "data", h.get()));
+  ASSERT_EQ(seam->Calls().size(), 1u);
+  EXPECT_EQ(seam->Calls()[0].icon, MessageIcon::Information);
+  EXPECT_EQ(seam->Calls()[0].caption, "Kalmetra");
+  EXPECT_TRUE(seam->Calls()[0].text.startsWith(QStringLiteral("XML dokument se nepodařilo vytvořit: \r\nSoubor \"") +
+                                               missing + QStringLiteral("\" nelze vytvořit.")))
+      << seam->Calls()[0].text.toStdString();
+  EXPECT_EQ(h->DataSet1.RecNo(), 2);
+  EXPECT_FALSE(h->DataSet1.ControlsDisabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // A control character XML cannot carry stops the document; the earlier file stays.
+  const QString xml = dir_ + QStringLiteral("seznam.xml");
+  {
+    QFile earlier(xml);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("<old/>");
+  }
+  h.reset();
+  filmy.push_back({9, {QStringLiteral("Zvonek\x07"), {}, {}, {}, {}, {}, {}, {}, {}}});
+  QFile::remove(Db());
+  MakeCatalogue(filmy);
+  h = Start();
+  EXPECT_FALSE(ExportovatXML(h->DataSet1, xml, "data", h.get()));
+  ASSERT_EQ(seam->Calls().size(), 2u);
+  EXPECT_EQ(seam->Calls()[1].text,
+            QStringLiteral("XML dokument se nepodařilo vytvořit: \r\nHodnota obsahuje řídicí znak 7, který XML nepřipouští."));
+  EXPECT_EQ(ReadBytes(xml), "<old/>");
+  EXPECT_EQ(FilesInFolder(), QStringList({"Kalmetra.sqlite", KALMETRA_SQLITE_LIBNAME, "seznam.xml"}));
+  EXPECT_EQ(h->DataSet1.RecNo(), 1);
+}
+
 }  // namespace
 }  // namespace kalmetra
