@@ -1,6 +1,11 @@
 #include "Export1.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
+#include <optional>
 
 #include <cstring>
 #include <stdexcept>
@@ -8,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Hlavni_f.h"
+#include "Interakce.h"
 #include "Pomocne.h"
 #include "Prubeh.h"
 #include "TextCodec.h"
@@ -140,7 +147,7 @@ std::string NazevElementu(const QString& nazev) {
 // Appends Windows-1250 text as UTF-8 with "&", "<" and ">" as entities. Control
 // characters that XML does not allow at all are refused rather than written into a
 // document no reader would accept.
-void PridatXmlText(std::string_view ansi, std::string& cil) {
+void PridatXmlText(std::string_view ansi, std::string& cil, bool uvozovky = false) {
   for (const char znak : ansi) {
     const auto b = static_cast<unsigned char>(znak);
     if (b < 0x80) {
@@ -149,6 +156,7 @@ void PridatXmlText(std::string_view ansi, std::string& cil) {
       if (b == '&') cil += "&amp;";
       else if (b == '<') cil += "&lt;";
       else if (b == '>') cil += "&gt;";
+      else if (b == '"' && uvozovky) cil += "&quot;";
       else cil += znak;
       continue;
     }
@@ -218,7 +226,135 @@ void ZapsatXML(TRecordSet& ds, const QString& soubor, const QString& koren, QWid
   vystup.Dokoncit();
 }
 
+void ZapsatHTML(TRecordSet& ds, const QString& soubor, const QStringList& popisky, QWidget* okno) {
+  TPrubeh prubeh(okno, QStringLiteral("Export"), PocetZaznamu(ds));
+  TVystup vystup(soubor);
+  std::string& data = vystup.Data();
+  TProchazeni prochazeni(ds);
+  data +=
+      "<!DOCTYPE html>\r\n"
+      "<html lang=\"cs\">\r\n"
+      "<head>\r\n"
+      "<meta charset=\"utf-8\">\r\n"
+      "<title>Kalmetra</title>\r\n"
+      "<style>table{border-collapse:collapse}th,td{border:1px solid #999;padding:2px 6px;"
+      "text-align:left;vertical-align:top}</style>\r\n"
+      "</head>\r\n"
+      "<body>\r\n"
+      "<table>\r\n"
+      "<thead>\r\n"
+      "<tr>";
+  const int pocetPoli = ds.FieldCount();
+  for (int i = 0; i < pocetPoli; ++i) {
+    const QString popisek = i < popisky.size() && !popisky[i].isEmpty() ? popisky[i] : FromAnsi(ds.Field(i).FieldName());
+    data += "<th>";
+    PridatXmlText(ToAnsi(popisek), data, true);
+    data += "</th>";
+  }
+  data += "</tr>\r\n</thead>\r\n<tbody>\r\n";
+  TCteniPoli cteni;
+  std::string hodnota;
+  int hotovo = 0;
+  ds.First();
+  while (!ds.Eof()) {
+    data += "<tr>";
+    for (int i = 0; i < pocetPoli; ++i) {
+      hodnota.clear();
+      cteni.Pridat(ds.Field(i), hodnota);
+      data += "<td>";
+      PridatXmlText(hodnota, data, true);
+      data += "</td>";
+    }
+    data += "</tr>\r\n";
+    vystup.Dopsat();
+    ds.Next();
+    prubeh.Krok(++hotovo);
+  }
+  data += "</tbody>\r\n</table>\r\n</body>\r\n</html>\r\n";
+  vystup.Dokoncit();
+}
+
 }  // namespace
+
+QString SeznamTypuExportu() {
+  QStringList seznam;
+  for (int typ = kExportXML; typ <= kExportHTML; ++typ) {
+    static const char16_t* const nazvy[] = {u"Databáze XML", u"Database CSV (oddelovač středník)", u"Textový soubor",
+                                            u"Dokument HTML (tabulka)"};
+    const QString pripona = PriponaTypu(typ);
+    seznam << QString::fromUtf16(nazvy[typ - 1]) + QStringLiteral(" (*") + pripona + QStringLiteral(")")
+           << QStringLiteral("*") + pripona;
+  }
+  return seznam.join(QLatin1Char('|'));
+}
+
+QString PriponaTypu(int typ) {
+  switch (typ) {
+    case kExportXML:
+      return QStringLiteral(".xml");
+    case kExportCSV:
+      return QStringLiteral(".csv");
+    case kExportText:
+      return QStringLiteral(".txt");
+    case kExportHTML:
+      return QStringLiteral(".html");
+    default:
+      return {};
+  }
+}
+
+QString UpravitPriponu(const QString& cesta, int typ) {
+  const QString pripona = PriponaTypu(typ);
+  if (pripona.isEmpty()) return cesta;
+  const qsizetype oddelovac = std::max(cesta.lastIndexOf(QLatin1Char('/')), cesta.lastIndexOf(QDir::separator()));
+  const qsizetype tecka = cesta.lastIndexOf(QLatin1Char('.'));
+  if (tecka <= oddelovac) return cesta + pripona;
+  if (cesta.mid(tecka).toLower() == pripona) return cesta;
+  return cesta.left(tecka) + pripona;
+}
+
+void ExportovatHTML(TRecordSet& ds, const QString& soubor, const QStringList& popisky, QWidget* okno) {
+  ZapsatHTML(ds, soubor, popisky, okno);
+}
+
+void Akce_ExportDat(THlavni& hlavni) {
+  orvek3::TOrvek3Query& ds = hlavni.DataSet1;
+  if (!ds.Active() || ds.RecordCount() == 0) return;
+  FileDialogRequest& dialog = hlavni.SaveDialog1;
+  dialog.title = QStringLiteral("Uložit seznam jako ...");
+  dialog.types = ParseFileTypes(SeznamTypuExportu());
+  dialog.fileName = QStringLiteral("Kalmetra");
+  dialog.folder.clear();
+  const std::optional<FileDialogAnswer> volba = Seam().ChooseFileToSave(dialog);
+  if (!volba) return;
+  const int typ = std::clamp(volba->typeIndex, kExportXML, kExportHTML);
+  dialog.typeIndex = typ;
+  const QString cesta = UpravitPriponu(volba->path, typ);
+  if (QFileInfo::exists(cesta) &&
+      Dotaz(QStringLiteral("Varování"),
+            QStringLiteral("Soubor s tímto jménem na určené cestě již existuje. Chcete ho opravdu přepsat?"),
+            2) == kAnswerNo)
+    return;
+  switch (typ) {
+    case kExportXML:
+      ExportovatXML(ds, cesta, QStringLiteral("data"), &hlavni);
+      break;
+    case kExportCSV:
+      ExportovatText(ds, true, ';', cesta, &hlavni);
+      break;
+    case kExportText:
+      ExportovatText(ds, false, '\t', cesta, &hlavni);
+      break;
+    case kExportHTML: {
+      QStringList popisky;
+      for (int i = 0; i < ds.FieldCount(); ++i) popisky << hlavni.PopisekPole(FromAnsi(ds.Field(i).FieldName()));
+      ExportovatHTML(ds, cesta, popisky, &hlavni);
+      break;
+    }
+    default:
+      break;
+  }
+}
 
 bool ExportovatXML(TRecordSet& ds, const QString& soubor, const QString& koren, QWidget* okno) {
   try {

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "Aplikace.h"
+#include "Export1.h"
 #include "Ikony.h"
 #include "IniSoubor.h"
 #include "ModelMrizky.h"
@@ -203,6 +204,7 @@ void THlavni::VytvoritAkce() {
     akce_[a->objectName()] = a;
   }
   connect(Akce("Akce_Konec"), &QAction::triggered, this, &QWidget::close);
+  connect(Akce("Akce_ExportDat"), &QAction::triggered, this, [this] { Akce_ExportDat(*this); });
   connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
   connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
   connect(Akce("Akce_SirkaSloupcuVychozi"), &QAction::triggered, this, [this] { SirkaSloupcuVychozi(); });

@@ -5,6 +5,7 @@
 #include <Export1.h>
 
 #include <QDir>
+#include <QAction>
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
@@ -115,10 +116,13 @@ TEST_F(ExportTest, AnErrorDuringTheWalkKeepsTheEarlierFileAndLeavesNoTemporaryOn
     ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
     earlier.write("the user's earlier file");
   }
-  h->DataSet1.AfterScroll = [](orvek3::TRecordSet& ds) {
+  bool waitCursor = false;
+  h->DataSet1.AfterScroll = [&](orvek3::TRecordSet& ds) {
+    waitCursor = QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
     if (ds.FieldByName("Id").AsLargeInt() == 2) throw std::runtime_error("read error");
   };
   EXPECT_THROW(ExportovatText(h->DataSet1, true, ';', target, h.get()), std::runtime_error);
+  EXPECT_TRUE(waitCursor);
   EXPECT_EQ(ReadBytes(target), "the user's earlier file");
   EXPECT_EQ(FilesInFolder(), QStringList({"Kalmetra.sqlite", KALMETRA_SQLITE_LIBNAME, "seznam.csv"}));
   EXPECT_EQ(h->DataSet1.FieldByName("Id").AsLargeInt(), 7);
@@ -224,6 +228,113 @@ TEST_F(ExportTest, XmlFailuresAreShownWithTheirReasonAndLeaveNoFile) {
   EXPECT_EQ(ReadBytes(xml), "<old/>");
   EXPECT_EQ(FilesInFolder(), QStringList({"Kalmetra.sqlite", KALMETRA_SQLITE_LIBNAME, "seznam.xml"}));
   EXPECT_EQ(h->DataSet1.RecNo(), 1);
+}
+
+TEST_F(ExportTest, ExtensionFollowsTheChosenType) {
+  EXPECT_EQ(UpravitPriponu("/d/Kalmetra", kExportCSV), "/d/Kalmetra.csv");
+  EXPECT_EQ(UpravitPriponu("/d/seznam.txt", kExportXML), "/d/seznam.xml");
+  EXPECT_EQ(UpravitPriponu("/d/SEZNAM.XML", kExportXML), "/d/SEZNAM.XML");
+  EXPECT_EQ(UpravitPriponu("/d/seznam.Html", kExportHTML), "/d/seznam.Html");
+  EXPECT_EQ(UpravitPriponu("/d/seznam.", kExportText), "/d/seznam.txt");
+  EXPECT_EQ(UpravitPriponu("/d/filmy.2024/seznam", kExportText), "/d/filmy.2024/seznam.txt");
+  EXPECT_EQ(UpravitPriponu("/d/archiv.tar.gz", kExportCSV), "/d/archiv.tar.csv");
+  EXPECT_EQ(SeznamTypuExportu(),
+            QStringLiteral("Databáze XML (*.xml)|*.xml|Database CSV (oddelovač středník) (*.csv)|*.csv|"
+                           "Textový soubor (*.txt)|*.txt|Dokument HTML (tabulka) (*.html)|*.html"));
+}
+
+TEST_F(ExportTest, CommandShowsNothingForAnEmptyListOrAFilterMatchingNothing) {
+  test::ScopedScriptedSeam seam;
+  auto h = Start();  // the empty template catalogue
+  h->Akce("Akce_ExportDat")->trigger();
+  EXPECT_TRUE(seam->Calls().empty());
+  h.reset();
+  QFile::remove(Db());
+  MakeCatalogue(TriFilmy());
+  h = Start();
+  h->VyrazFiltru = QStringLiteral("nic takového");
+  h->OtevritSeznam();
+  h->Akce("Akce_ExportDat")->trigger();
+  EXPECT_TRUE(seam->Calls().empty());
+}
+
+TEST_F(ExportTest, CommandAsksForTheFileKeepsTheTypeAndAsksBeforeOverwriting) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->DataSet1.Next();
+  seam->QueueFile(FileDialogAnswer{dir_ + QStringLiteral("seznam"), kExportCSV});
+  h->Akce("Akce_ExportDat")->trigger();
+  ASSERT_EQ(seam->Calls().size(), 1u);
+  const FileDialogRequest& first = seam->Calls()[0].request;
+  EXPECT_EQ(seam->Calls()[0].kind, CallKind::SaveFile);
+  EXPECT_EQ(first.title, QStringLiteral("Uložit seznam jako ..."));
+  ASSERT_EQ(first.types.size(), 4u);
+  EXPECT_EQ(first.types[1].name, QStringLiteral("Database CSV (oddelovač středník) (*.csv)"));
+  EXPECT_EQ(first.types[1].pattern, "*.csv");
+  EXPECT_EQ(first.types[3].name, QStringLiteral("Dokument HTML (tabulka) (*.html)"));
+  EXPECT_EQ(first.typeIndex, 1);
+  EXPECT_EQ(first.fileName, "Kalmetra");
+  EXPECT_TRUE(first.folder.isEmpty());
+  const QString csv = dir_ + QStringLiteral("seznam.csv");
+  EXPECT_EQ(ReadBytes(csv), "Id;Titul;Rok;Stopaz;Zanr;Puvod;Rezie;Obsazeni;Koment;Umisteni\r\n" + Radky(';'));
+  EXPECT_EQ(h->DataSet1.RecNo(), 2);
+
+  // The type stays chosen; an existing file is asked about, and only No stops.
+  seam->QueueFile(FileDialogAnswer{csv, kExportCSV});
+  seam->QueueAnswer(kAnswerNo);
+  QFile::resize(csv, 10);
+  h->Akce("Akce_ExportDat")->trigger();
+  ASSERT_EQ(seam->Calls().size(), 3u);
+  EXPECT_EQ(seam->Calls()[1].request.typeIndex, kExportCSV);
+  EXPECT_EQ(seam->Calls()[1].request.fileName, "Kalmetra");
+  EXPECT_EQ(seam->Calls()[2].kind, CallKind::Question);
+  EXPECT_EQ(seam->Calls()[2].icon, MessageIcon::Warning);
+  EXPECT_EQ(seam->Calls()[2].caption, QStringLiteral("Varování"));
+  EXPECT_EQ(seam->Calls()[2].text,
+            QStringLiteral("Soubor s tímto jménem na určené cestě již existuje. Chcete ho opravdu přepsat?"));
+  EXPECT_EQ(QFileInfo(csv).size(), 10);
+
+  seam->QueueFile(FileDialogAnswer{dir_ + QStringLiteral("seznam.txt"), kExportCSV});  // becomes seznam.csv
+  seam->QueueAnswer(kAnswerYes);
+  h->Akce("Akce_ExportDat")->trigger();
+  EXPECT_EQ(seam->Calls().size(), 5u);
+  EXPECT_EQ(ReadBytes(csv), "Id;Titul;Rok;Stopaz;Zanr;Puvod;Rezie;Obsazeni;Koment;Umisteni\r\n" + Radky(';'));
+  EXPECT_FALSE(QFileInfo::exists(dir_ + QStringLiteral("seznam.txt")));
+
+  // A cancelled dialog does nothing.
+  seam->QueueFile(std::nullopt);
+  h->Akce("Akce_ExportDat")->trigger();
+  EXPECT_EQ(seam->Calls().size(), 6u);
+  EXPECT_TRUE(seam->AllAnswersUsed());
+  EXPECT_EQ(h->DataSet1.RecNo(), 2);
+}
+
+TEST_F(ExportTest, CommandWritesAValidHtmlTableWithTheFieldLabels) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  seam->QueueFile(FileDialogAnswer{dir_ + QStringLiteral("seznam"), kExportHTML});
+  h->Akce("Akce_ExportDat")->trigger();
+  const QString html = dir_ + QStringLiteral("seznam.html");
+  const QString text = QString::fromUtf8(ReadBytes(html));
+  EXPECT_TRUE(text.startsWith("<!DOCTYPE html>\r\n<html lang=\"cs\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"));
+  EXPECT_TRUE(text.contains(QStringLiteral("<tr><th>Id</th><th>Titul</th><th>Rok</th><th>Stopáž</th><th>Žánr</th>"
+                                           "<th>Původ</th><th>Režie</th><th>Obsazení</th><th>Komentář</th>"
+                                           "<th>Umístění</th></tr>\r\n")));
+  EXPECT_TRUE(text.contains(QStringLiteral("<tr><td>2</td><td>Tom &amp; Jerry; &lt;výběr&gt;</td><td>1940</td><td></td>"
+                                           "<td>animovaný</td><td>USA</td><td></td><td></td>"
+                                           "<td>&quot;kočka&quot; &gt; myš</td><td></td></tr>\r\n")));
+  EXPECT_EQ(text.count(QStringLiteral("<tr>")), 4);
+  EXPECT_TRUE(text.endsWith("</tbody>\r\n</table>\r\n</body>\r\n</html>\r\n"));
+
+  const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+  ASSERT_FALSE(xmllint.isEmpty()) << "xmllint (libxml2-utils) is installed by scripts/install-deps.sh";
+  QProcess check;
+  check.start(xmllint, {QStringLiteral("--html"), QStringLiteral("--noout"), html});
+  ASSERT_TRUE(check.waitForFinished(30000));
+  EXPECT_EQ(check.exitCode(), 0);
+  EXPECT_TRUE(check.readAllStandardError().isEmpty()) << check.readAllStandardError().toStdString();
 }
 
 }  // namespace
