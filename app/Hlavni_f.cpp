@@ -19,6 +19,7 @@
 
 #include "Aplikace.h"
 #include "Export1.h"
+#include "Import1.h"
 #include "Ikony.h"
 #include "IniSoubor.h"
 #include "ModelMrizky.h"
@@ -205,6 +206,7 @@ void THlavni::VytvoritAkce() {
   }
   connect(Akce("Akce_Konec"), &QAction::triggered, this, &QWidget::close);
   connect(Akce("Akce_ExportDat"), &QAction::triggered, this, [this] { Akce_ExportDat(*this); });
+  connect(Akce("Akce_ImportDat"), &QAction::triggered, this, [this] { Akce_ImportDat(*this); });
   connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
   connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
   connect(Akce("Akce_SirkaSloupcuVychozi"), &QAction::triggered, this, [this] { SirkaSloupcuVychozi(); });
