@@ -9,9 +9,13 @@ packages=(
   qt6-base-dev qt6-translations-l10n
   libxml2-utils
 )
-if [ "${1:-}" = "--with-display" ]; then
-  packages+=(xvfb xauth)
-fi
+for option in "$@"; do
+  case "$option" in
+    --with-display) packages+=(xvfb xauth) ;;
+    # The spreadsheet that scripts/check-export-formats.sh opens the CSV export with.
+    --with-office) packages+=(libreoffice-calc-nogui) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -337,5 +337,24 @@ TEST_F(ExportTest, CommandWritesAValidHtmlTableWithTheFieldLabels) {
   EXPECT_TRUE(check.readAllStandardError().isEmpty()) << check.readAllStandardError().toStdString();
 }
 
+// Writes the formats for scripts/check-export-formats.sh (into the folder it names in
+// KALMETRA_VZORKY_EXPORTU), which opens them in xmllint and LibreOffice.
+TEST_F(ExportTest, SampleFilesForTheFormatCheck) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  QString out = qEnvironmentVariable("KALMETRA_VZORKY_EXPORTU");
+  out = out.isEmpty() ? dir_ : out + QStringLiteral("/");
+  QStringList popisky;
+  for (int i = 0; i < h->DataSet1.FieldCount(); ++i) popisky << h->PopisekPole(FromAnsi(h->DataSet1.Field(i).FieldName()));
+  ASSERT_TRUE(ExportovatXML(h->DataSet1, out + QStringLiteral("Kalmetra.xml"), "data", h.get()));
+  ExportovatText(h->DataSet1, true, ';', out + QStringLiteral("Kalmetra.csv"), h.get());
+  ExportovatHTML(h->DataSet1, out + QStringLiteral("Kalmetra.html"), popisky, h.get());
+  EXPECT_EQ(ReadBytes(out + QStringLiteral("Kalmetra.xml")).count("<zaznam>"), 3);
+  EXPECT_EQ(ReadBytes(out + QStringLiteral("Kalmetra.csv")).count("\r\n"), 4);
+  EXPECT_EQ(ReadBytes(out + QStringLiteral("Kalmetra.html")).count("<tr>"), 4);
+  EXPECT_TRUE(seam->Calls().empty());
+}
+
 }  // namespace
 }  // namespace kalmetra
