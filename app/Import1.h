@@ -1,6 +1,6 @@
 // Import of films from a semicolon-separated file (the format the export writes as its
 // second type): one catalogue row per line after the first, appended to the main
-// window's record set and stored in one transaction.
+// window's catalogue and stored in one transaction.
 #pragma once
 
 #include <QString>
@@ -18,8 +18,10 @@ class THlavni;
 // trimming.
 std::array<std::string, 10> RozdelitRadek(std::string_view radek);
 
-// Appends a row for every line of the file but the first. The rows before a failing one
-// are stored, the failing one is not and its insert is cancelled; the error propagates.
+// Stores a row for every line of the file but the first, all in one transaction. The rows
+// before a failing one are stored, the failing one is not, and the error propagates.
+// Whenever rows were stored the list is read anew (in its order and filter) with the last
+// stored row current; otherwise the record set stays as it was.
 void ImportovatCSV(THlavni& hlavni, const QString& soubor);
 
 // The command "Import databáze" of the main window.

@@ -132,7 +132,7 @@ TEST_F(ImportTest, ADuplicateNumberStopsTheImportAfterStoringTheRowsBeforeIt) {
   EXPECT_EQ(rows[4][9], ToAnsi(QStringLiteral("Marečku, podejte mi pero!")));
   EXPECT_FALSE(InTransaction(*h));
 
-  // The failing row's insert is cancelled: browse state, the last stored row current,
+  // Nothing of the failing row stays pending: browse state, the last stored row current,
   // and the grid shows exactly the stored rows.
   EXPECT_EQ(h->DataSet1.State(), orvek3::TDataSetState::dsBrowse);
   EXPECT_EQ(h->DataSet1.FieldByName("Id").AsLargeInt(), 11);
@@ -219,12 +219,37 @@ TEST_F(ImportTest, ValuesAreCutToTheirLengthsAndEmptyNumbersComeFromTheDatabase)
   EXPECT_EQ(rows[4][9], " x ");  // the rest of a line with fewer separators, untrimmed
   EXPECT_EQ(rows[5][0], "9");     // the empty line: a new number, all texts empty
   for (size_t i = 1; i < 10; ++i) EXPECT_EQ(rows[5][i], "") << i;
-  // The grid shows the numbers the database gave, not empty cells.
+  // The grid shows the numbers the database gave, in the list's order, and the last
+  // stored row is current.
   auto* model = h->DBGrid1->model();
   ASSERT_EQ(model->rowCount(), 6);
-  EXPECT_EQ(model->data(model->index(3, 0)).toString(), "8");
-  EXPECT_EQ(model->data(model->index(4, 0)).toString(), "9");
-  EXPECT_EQ(model->data(model->index(5, 0)).toString(), "5");  // appended rows stand at the end
+  QStringList ids;
+  for (int r = 0; r < 6; ++r) ids << model->data(model->index(r, 0)).toString();
+  EXPECT_EQ(ids, QStringList({"1", "2", "5", "7", "8", "9"}));
+  EXPECT_EQ(h->DataSet1.FieldByName("Id").AsLargeInt(), 5);
+  EXPECT_EQ(h->LaCisloZaznamu()->text(), "3 z 6");
+  EXPECT_EQ(h->DBGrid1->currentIndex().row(), 2);
+}
+
+TEST_F(ImportTest, TheGridKeepsTheOrderAndTheFilterItsLabelsState) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->PoleFiltru = QStringLiteral("Titul");
+  h->VyrazFiltru = QStringLiteral("Kolja");
+  h->PoleTrideni = QStringLiteral("Titul");
+  h->OtevritSeznam();
+  ASSERT_EQ(h->DataSet1.RecordCount(), 1);
+  ImportovatCSV(*h, WriteFile(Ansi(QStringLiteral("h\r\n30;Kolja se vrací;;;;;;;;\r\n31;Jiný film;;;;;;;;\r\n"
+                                                  "32;Alois a Kolja;;;;;;;;\r\n"))));
+  EXPECT_EQ(Texts().size(), 6u);
+  auto* model = h->DBGrid1->model();
+  ASSERT_EQ(model->rowCount(), 3);
+  EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("Alois a Kolja"));
+  EXPECT_EQ(model->data(model->index(1, 1)).toString(), QStringLiteral("Kolja"));
+  EXPECT_EQ(model->data(model->index(2, 1)).toString(), QStringLiteral("Kolja se vrací"));
+  EXPECT_EQ(h->DataSet1.FieldByName("Id").AsLargeInt(), 32);
+  EXPECT_EQ(h->LaCisloZaznamu()->text(), "1 z 3");
 }
 
 TEST_F(ImportTest, ATabSeparatedExportLandsWholeInTheLocation) {
