@@ -24,6 +24,7 @@
 #include "IniSoubor.h"
 #include "ModelMrizky.h"
 #include "Pomocne.h"
+#include "Prubeh.h"
 #include "TextCodec.h"
 
 namespace kalmetra {
@@ -590,6 +591,12 @@ void THlavni::UlozitPriZavreni() {
 }
 
 void THlavni::closeEvent(QCloseEvent* event) {
+  // A close request that arrives while an export or import walks the record set waits
+  // for its end; closing would pull the connection from under it.
+  if (TPrubeh::Probiha()) {
+    event->ignore();
+    return;
+  }
   if (!zavreno_ && !ukoncit_) {
     zavreno_ = true;
     try {

@@ -18,9 +18,11 @@ constexpr qint64 kUdalostiPo = 40;    // ms between two rounds of pending events
 TPrubeh::TPrubeh(QWidget* okno, const QString& popis, int celkem) : okno_(okno), popis_(popis), celkem_(celkem) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   od_.start();
+  ++probiha_;
 }
 
 TPrubeh::~TPrubeh() {
+  --probiha_;
   delete ukazatel_;
   QApplication::restoreOverrideCursor();
 }

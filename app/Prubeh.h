@@ -25,6 +25,8 @@ class TPrubeh {
   }
   // The bar, once shown; for tests.
   QProgressBar* Ukazatel() const { return ukazatel_; }
+  // True while some long work runs: the main window must not close under it.
+  static bool Probiha() { return probiha_ > 0; }
 
  private:
   static constexpr int kRadkuMeziDotazy = 64;
@@ -37,6 +39,7 @@ class TPrubeh {
   QElapsedTimer od_;
   qint64 posledniUdalosti_ = 0;
   QProgressBar* ukazatel_ = nullptr;
+  static inline int probiha_ = 0;
 };
 
 }  // namespace kalmetra

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <Export1.h>
+#include <Prubeh.h>
 
 #include <QDir>
 #include <QAction>
@@ -354,6 +355,20 @@ TEST_F(ExportTest, SampleFilesForTheFormatCheck) {
   EXPECT_EQ(ReadBytes(out + QStringLiteral("Kalmetra.csv")).count("\r\n"), 4);
   EXPECT_EQ(ReadBytes(out + QStringLiteral("Kalmetra.html")).count("<tr>"), 4);
   EXPECT_TRUE(seam->Calls().empty());
+}
+
+TEST_F(ExportTest, TheWindowDoesNotCloseWhileLongWorkRuns) {
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->show();
+  {
+    TPrubeh prubeh(h.get(), QStringLiteral("Export"), 10);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    EXPECT_FALSE(h->close());
+    EXPECT_TRUE(h->isVisible());
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(h->close());
 }
 
 }  // namespace
