@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "PrenosFixture.h"
 #include "ScriptedSeam.h"
 
@@ -101,6 +103,15 @@ TEST_F(ExportTest, AFolderThatCannotBeWrittenLeavesNoFileAndTheRecordSetWhereItW
         << e.what();
   }
   EXPECT_FALSE(QFileInfo::exists(dir_ + QStringLiteral("chybí")));
+  if (geteuid() != 0) {  // root writes into read-only folders
+    const QString folder = dir_ + QStringLiteral("jen pro čtení");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    EXPECT_THROW(ExportovatText(h->DataSet1, true, ';', folder + QStringLiteral("/seznam.csv"), h.get()),
+                 std::runtime_error);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(QDir(folder).isEmpty());
+  }
   EXPECT_EQ(h->DataSet1.RecNo(), 3);
   EXPECT_FALSE(h->DataSet1.ControlsDisabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
