@@ -206,8 +206,21 @@ void THlavni::VytvoritAkce() {
     akce_[a->objectName()] = a;
   }
   connect(Akce("Akce_Konec"), &QAction::triggered, this, &QWidget::close);
-  connect(Akce("Akce_ExportDat"), &QAction::triggered, this, [this] { Akce_ExportDat(*this); });
-  connect(Akce("Akce_ImportDat"), &QAction::triggered, this, [this] { Akce_ImportDat(*this); });
+  // Their errors are reported here: an exception must not unwind through Qt's own frames.
+  connect(Akce("Akce_ExportDat"), &QAction::triggered, this, [this] {
+    try {
+      Akce_ExportDat(*this);
+    } catch (const std::exception& e) {
+      ZobrazitChybu(QString(), e);
+    }
+  });
+  connect(Akce("Akce_ImportDat"), &QAction::triggered, this, [this] {
+    try {
+      Akce_ImportDat(*this);
+    } catch (const std::exception& e) {
+      ZobrazitChybu(QString(), e);
+    }
+  });
   connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
   connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
   connect(Akce("Akce_SirkaSloupcuVychozi"), &QAction::triggered, this, [this] { SirkaSloupcuVychozi(); });

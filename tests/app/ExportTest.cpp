@@ -320,6 +320,15 @@ TEST_F(ExportTest, CommandAsksForTheFileKeepsTheTypeAndAsksBeforeOverwriting) {
   EXPECT_EQ(seam->Calls().size(), 6u);
   EXPECT_TRUE(seam->AllAnswersUsed());
   EXPECT_EQ(h->DataSet1.RecNo(), 2);
+
+  // A file that cannot be written is reported by the default error report.
+  seam->QueueFile(FileDialogAnswer{dir_ + QStringLiteral("chybí/seznam"), kExportText});
+  h->Akce("Akce_ExportDat")->trigger();
+  ASSERT_EQ(seam->Calls().size(), 8u);
+  EXPECT_EQ(seam->Calls()[7].icon, MessageIcon::Warning);
+  EXPECT_TRUE(seam->Calls()[7].text.startsWith(QStringLiteral("Soubor \"") + dir_ + QStringLiteral("chybí/seznam.txt\" nelze vytvořit.")))
+      << seam->Calls()[7].text.toStdString();
+  EXPECT_EQ(h->DataSet1.RecNo(), 2);
 }
 
 TEST_F(ExportTest, CommandWritesAValidHtmlTableWithTheFieldLabels) {
