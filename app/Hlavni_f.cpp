@@ -18,10 +18,13 @@
 #include <QVBoxLayout>
 
 #include "Aplikace.h"
+#include "Export1.h"
+#include "Import1.h"
 #include "Ikony.h"
 #include "IniSoubor.h"
 #include "ModelMrizky.h"
 #include "Pomocne.h"
+#include "Prubeh.h"
 #include "TextCodec.h"
 
 namespace kalmetra {
@@ -203,6 +206,21 @@ void THlavni::VytvoritAkce() {
     akce_[a->objectName()] = a;
   }
   connect(Akce("Akce_Konec"), &QAction::triggered, this, &QWidget::close);
+  // Their errors are reported here: an exception must not unwind through Qt's own frames.
+  connect(Akce("Akce_ExportDat"), &QAction::triggered, this, [this] {
+    try {
+      Akce_ExportDat(*this);
+    } catch (const std::exception& e) {
+      ZobrazitChybu(QString(), e);
+    }
+  });
+  connect(Akce("Akce_ImportDat"), &QAction::triggered, this, [this] {
+    try {
+      Akce_ImportDat(*this);
+    } catch (const std::exception& e) {
+      ZobrazitChybu(QString(), e);
+    }
+  });
   connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
   connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
   connect(Akce("Akce_SirkaSloupcuVychozi"), &QAction::triggered, this, [this] { SirkaSloupcuVychozi(); });
@@ -586,6 +604,12 @@ void THlavni::UlozitPriZavreni() {
 }
 
 void THlavni::closeEvent(QCloseEvent* event) {
+  // A close request that arrives while an export or import walks the record set waits
+  // for its end; closing would pull the connection from under it.
+  if (TPrubeh::Probiha()) {
+    event->ignore();
+    return;
+  }
   if (!zavreno_ && !ukoncit_) {
     zavreno_ = true;
     try {

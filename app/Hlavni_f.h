@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "Interakce.h"
 #include "Katalog.h"
 #include "sql3_defs.h"
 
@@ -44,6 +45,8 @@ class THlavni : public QMainWindow {
   orvek3::TOrvek3Query DataSet1;
   orvek3::TOrvek3Query OrQuery_Funkce;
   QTableView* DBGrid1 = nullptr;
+  // The export's save dialog: lives with the window, so the type chosen last stays.
+  FileDialogRequest SaveDialog1;
 
   // Settings (read at start-up).
   QString CestaProgramu;

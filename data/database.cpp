@@ -316,6 +316,7 @@ bool TOrvek3Database::LoadDriver(const std::string& path) {
   Bind(api.bind_parameter_name, library, "sqlite3_bind_parameter_name", ok);
   Bind(api.create_collation, library, "sqlite3_create_collation", ok);
   Bind(api.create_collation16, library, "sqlite3_create_collation16", ok);
+  Bind(api.reset, library, "sqlite3_reset", ok);
 
   if (!ok) {
     // Never keep a partly bound table: the next connect binds again from scratch.

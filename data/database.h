@@ -77,6 +77,8 @@ struct TSqliteDriver {
                           int (*)(void*, int, const void*, int, const void*)) = nullptr;
   int (*create_collation16)(sqlite3*, const void*, int, void*,
                             int (*)(void*, int, const void*, int, const void*)) = nullptr;
+  // For statements run many times over (the import): prepared once, reset between runs.
+  int (*reset)(sqlite3_stmt*) = nullptr;
 };
 
 class TOrvek3Database : public TComponent {

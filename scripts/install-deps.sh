@@ -7,11 +7,15 @@ packages=(
   libsqlite3-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n
-  desktop-file-utils
+  desktop-file-utils libxml2-utils
 )
-if [ "${1:-}" = "--with-display" ]; then
-  packages+=(xvfb xauth)
-fi
+for option in "$@"; do
+  case "$option" in
+    --with-display) packages+=(xvfb xauth) ;;
+    # The spreadsheet that scripts/check-export-formats.sh opens the CSV export with.
+    --with-office) packages+=(libreoffice-calc-nogui) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
