@@ -23,6 +23,7 @@
 #include "ModelMrizky.h"
 #include "Pomocne.h"
 #include "TextCodec.h"
+#include "TrideniRazeni_f.h"
 
 namespace kalmetra {
 
@@ -213,6 +214,7 @@ void THlavni::VytvoritAkce() {
   connect(Akce("Akce_PredchazejiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Prior(); });
   connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Next(); });
   connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { DataSet1.Last(); });
+  connect(Akce("Akce_Trideni"), &QAction::triggered, this, [this] { Trideni(*this); });
 }
 
 QAction* THlavni::Akce(const QString& name) const {
@@ -425,6 +427,35 @@ void THlavni::OtevritSeznam() {
   QApplication::restoreOverrideCursor();
 }
 
+bool THlavni::ZmenitSeznam(const QString& poleFiltru, const QString& vyrazFiltru, const QString& poleTrideni,
+                           const QString& textTrideni, const QString& textFiltru) {
+  const QString predFiltrPole = PoleFiltru, predFiltrVyraz = VyrazFiltru, predTrideni = PoleTrideni;
+  const QString predTextTrideni = laParametrSetrideni_->text(), predTextFiltru = laParametrFiltru_->text();
+  PoleFiltru = poleFiltru;
+  VyrazFiltru = vyrazFiltru;
+  PoleTrideni = poleTrideni;
+  laParametrSetrideni_->setText(textTrideni);
+  laParametrFiltru_->setText(textFiltru);
+  try {
+    OtevritSeznam();
+    return true;
+  } catch (const std::exception& e) {
+    ZobrazitChybu(QStringLiteral("Seznam filmů se nepodařilo znovu otevřít."), e);
+  }
+  // The grid never stays empty and the labels never claim what is not in force.
+  PoleFiltru = predFiltrPole;
+  VyrazFiltru = predFiltrVyraz;
+  PoleTrideni = predTrideni;
+  laParametrSetrideni_->setText(predTextTrideni);
+  laParametrFiltru_->setText(predTextFiltru);
+  try {
+    OtevritSeznam();
+  } catch (const std::exception& e) {
+    ZobrazitChybu(QStringLiteral("Seznam filmů se nepodařilo znovu otevřít."), e);
+  }
+  return false;
+}
+
 // ---------------------------------------------------------------- fields and columns
 
 QString THlavni::PopisekPole(const QString& nazev) const {
@@ -489,6 +520,12 @@ const std::vector<int>& THlavni::PoleSloupcu() const {
   static thread_local std::vector<int> pole;
   pole = model_->PoleSloupcu();
   return pole;
+}
+
+QStringList THlavni::TitulkySloupcu() const {
+  QStringList titulky;
+  for (const TModelMrizky::Sloupec& s : model_->Sloupce()) titulky << s.titulek;
+  return titulky;
 }
 
 void THlavni::NastavitAkce() {
