@@ -24,6 +24,7 @@
 #include "Pomocne.h"
 #include "TextCodec.h"
 #include "TrideniRazeni_f.h"
+#include "FiltrZaznamu_f.h"
 
 namespace kalmetra {
 
@@ -215,6 +216,8 @@ void THlavni::VytvoritAkce() {
   connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Next(); });
   connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { DataSet1.Last(); });
   connect(Akce("Akce_Trideni"), &QAction::triggered, this, [this] { Trideni(*this); });
+  connect(Akce("Akce_Filtr"), &QAction::triggered, this, [this] { Filtr(*this); });
+  connect(Akce("Akce_ZrusitFiltr"), &QAction::triggered, this, [this] { ZrusitFiltr(*this); });
 }
 
 QAction* THlavni::Akce(const QString& name) const {
