@@ -25,6 +25,7 @@
 #include "TextCodec.h"
 #include "TrideniRazeni_f.h"
 #include "FiltrZaznamu_f.h"
+#include "Hledat_f.h"
 
 namespace kalmetra {
 
@@ -218,6 +219,8 @@ void THlavni::VytvoritAkce() {
   connect(Akce("Akce_Trideni"), &QAction::triggered, this, [this] { Trideni(*this); });
   connect(Akce("Akce_Filtr"), &QAction::triggered, this, [this] { Filtr(*this); });
   connect(Akce("Akce_ZrusitFiltr"), &QAction::triggered, this, [this] { ZrusitFiltr(*this); });
+  connect(Akce("Akce_HledatZaznam"), &QAction::triggered, this, [this] { HledatZaznam(*this); });
+  connect(Akce("Akce_HledatZaznamDalsi"), &QAction::triggered, this, [this] { HledatZaznamDalsi(*this); });
 }
 
 QAction* THlavni::Akce(const QString& name) const {
