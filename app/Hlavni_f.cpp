@@ -26,6 +26,7 @@
 #include "TrideniRazeni_f.h"
 #include "FiltrZaznamu_f.h"
 #include "Hledat_f.h"
+#include "Konfig_f.h"
 
 namespace kalmetra {
 
@@ -221,6 +222,7 @@ void THlavni::VytvoritAkce() {
   connect(Akce("Akce_ZrusitFiltr"), &QAction::triggered, this, [this] { ZrusitFiltr(*this); });
   connect(Akce("Akce_HledatZaznam"), &QAction::triggered, this, [this] { HledatZaznam(*this); });
   connect(Akce("Akce_HledatZaznamDalsi"), &QAction::triggered, this, [this] { HledatZaznamDalsi(*this); });
+  connect(Akce("Akce_Konfig"), &QAction::triggered, this, [this] { Konfigurace(*this); });
 }
 
 QAction* THlavni::Akce(const QString& name) const {
