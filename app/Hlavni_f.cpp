@@ -478,10 +478,14 @@ QString THlavni::NazevPole(const QString& popisek) const {
 }
 
 QStringList THlavni::NacistSeznam() const {
-  const ProfileFile ini(SouborNastaveni());
+  // One reading of the file for all twenty slots; the first of a repeated key counts.
+  const auto hodnoty = ProfileFile(SouborNastaveni()).ReadSectionValues(kOddilSeznam);
   QStringList seznam;
   for (int n = 1; n <= kPolozekSeznamu; ++n) {
-    const QString text = ini.ReadString(kOddilSeznam, QStringLiteral("Polozka%1").arg(n), kPrazdnaPolozka);
+    const QString klic = QStringLiteral("Polozka%1").arg(n);
+    const auto it = std::find_if(hodnoty.begin(), hodnoty.end(),
+                                 [&](const auto& h) { return h.first.compare(klic, Qt::CaseInsensitive) == 0; });
+    const QString text = it == hodnoty.end() ? kPrazdnaPolozka : it->second;
     if (!text.isEmpty() && text != kPrazdnaPolozka) seznam << text;
   }
   return seznam;
@@ -489,15 +493,14 @@ QStringList THlavni::NacistSeznam() const {
 
 void THlavni::UlozitSeznam(const QStringList& seznam) {
   if (seznam.isEmpty()) return;
+  // The twenty slots go to the file in one write: the list is never stored half.
+  std::vector<std::pair<QString, QString>> sloty;
+  for (int n = 1; n <= kPolozekSeznamu; ++n)
+    sloty.emplace_back(QStringLiteral("Polozka%1").arg(n), n <= seznam.size() ? seznam[n - 1] : kPrazdnaPolozka);
   ProfileFile ini(SouborNastaveni());
-  for (int n = 1; n <= kPolozekSeznamu; ++n) {
-    const QString text = n <= seznam.size() ? seznam[n - 1] : kPrazdnaPolozka;
-    if (!ini.WriteString(kOddilSeznam, QStringLiteral("Polozka%1").arg(n), text)) {
-      Varovani(QString(), QStringLiteral("Historii hledání se nepodařilo uložit do souboru \"") + SouborNastaveni() +
-                              QStringLiteral("\".\r\n") + ini.LastError());
-      return;
-    }
-  }
+  if (!ini.WriteStrings(kOddilSeznam, sloty))
+    Varovani(QString(), QStringLiteral("Historii hledání se nepodařilo uložit do souboru \"") + SouborNastaveni() +
+                            QStringLiteral("\".\r\n") + ini.LastError());
 }
 
 int64_t THlavni::NoveId() {
