@@ -210,6 +210,7 @@ TOrvek3Database::~TOrvek3Database() {
     CloseHandle();
     UnloadDriver();
   }
+  ReleaseLike();  // its slot must not outlive the driver table it points to
   std::vector<TDatabaseClient*> clients;
   clients.swap(clients_);
   for (auto it = clients.rbegin(); it != clients.rend(); ++it) (*it)->ConnectionDestroyed();
