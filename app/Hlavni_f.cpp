@@ -26,6 +26,10 @@
 #include "Pomocne.h"
 #include "Prubeh.h"
 #include "TextCodec.h"
+#include "TrideniRazeni_f.h"
+#include "FiltrZaznamu_f.h"
+#include "Hledat_f.h"
+#include "Konfig_f.h"
 
 namespace kalmetra {
 
@@ -231,6 +235,12 @@ void THlavni::VytvoritAkce() {
   connect(Akce("Akce_PredchazejiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Prior(); });
   connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Next(); });
   connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { DataSet1.Last(); });
+  connect(Akce("Akce_Trideni"), &QAction::triggered, this, [this] { Trideni(*this); });
+  connect(Akce("Akce_Filtr"), &QAction::triggered, this, [this] { Filtr(*this); });
+  connect(Akce("Akce_ZrusitFiltr"), &QAction::triggered, this, [this] { ZrusitFiltr(*this); });
+  connect(Akce("Akce_HledatZaznam"), &QAction::triggered, this, [this] { HledatZaznam(*this); });
+  connect(Akce("Akce_HledatZaznamDalsi"), &QAction::triggered, this, [this] { HledatZaznamDalsi(*this); });
+  connect(Akce("Akce_Konfig"), &QAction::triggered, this, [this] { Konfigurace(*this); });
 }
 
 QAction* THlavni::Akce(const QString& name) const {
@@ -443,6 +453,35 @@ void THlavni::OtevritSeznam() {
   QApplication::restoreOverrideCursor();
 }
 
+bool THlavni::ZmenitSeznam(const QString& poleFiltru, const QString& vyrazFiltru, const QString& poleTrideni,
+                           const QString& textTrideni, const QString& textFiltru) {
+  const QString predFiltrPole = PoleFiltru, predFiltrVyraz = VyrazFiltru, predTrideni = PoleTrideni;
+  const QString predTextTrideni = laParametrSetrideni_->text(), predTextFiltru = laParametrFiltru_->text();
+  PoleFiltru = poleFiltru;
+  VyrazFiltru = vyrazFiltru;
+  PoleTrideni = poleTrideni;
+  laParametrSetrideni_->setText(textTrideni);
+  laParametrFiltru_->setText(textFiltru);
+  try {
+    OtevritSeznam();
+    return true;
+  } catch (const std::exception& e) {
+    ZobrazitChybu(QStringLiteral("Seznam filmů se nepodařilo znovu otevřít."), e);
+  }
+  // The grid never stays empty and the labels never claim what is not in force.
+  PoleFiltru = predFiltrPole;
+  VyrazFiltru = predFiltrVyraz;
+  PoleTrideni = predTrideni;
+  laParametrSetrideni_->setText(predTextTrideni);
+  laParametrFiltru_->setText(predTextFiltru);
+  try {
+    OtevritSeznam();
+  } catch (const std::exception& e) {
+    ZobrazitChybu(QStringLiteral("Seznam filmů se nepodařilo znovu otevřít."), e);
+  }
+  return false;
+}
+
 // ---------------------------------------------------------------- fields and columns
 
 QString THlavni::PopisekPole(const QString& nazev) const {
@@ -457,10 +496,14 @@ QString THlavni::NazevPole(const QString& popisek) const {
 }
 
 QStringList THlavni::NacistSeznam() const {
-  const ProfileFile ini(SouborNastaveni());
+  // One reading of the file for all twenty slots; the first of a repeated key counts.
+  const auto hodnoty = ProfileFile(SouborNastaveni()).ReadSectionValues(kOddilSeznam);
   QStringList seznam;
   for (int n = 1; n <= kPolozekSeznamu; ++n) {
-    const QString text = ini.ReadString(kOddilSeznam, QStringLiteral("Polozka%1").arg(n), kPrazdnaPolozka);
+    const QString klic = QStringLiteral("Polozka%1").arg(n);
+    const auto it = std::find_if(hodnoty.begin(), hodnoty.end(),
+                                 [&](const auto& h) { return h.first.compare(klic, Qt::CaseInsensitive) == 0; });
+    const QString text = it == hodnoty.end() ? kPrazdnaPolozka : it->second;
     if (!text.isEmpty() && text != kPrazdnaPolozka) seznam << text;
   }
   return seznam;
@@ -468,15 +511,14 @@ QStringList THlavni::NacistSeznam() const {
 
 void THlavni::UlozitSeznam(const QStringList& seznam) {
   if (seznam.isEmpty()) return;
+  // The twenty slots go to the file in one write: the list is never stored half.
+  std::vector<std::pair<QString, QString>> sloty;
+  for (int n = 1; n <= kPolozekSeznamu; ++n)
+    sloty.emplace_back(QStringLiteral("Polozka%1").arg(n), n <= seznam.size() ? seznam[n - 1] : kPrazdnaPolozka);
   ProfileFile ini(SouborNastaveni());
-  for (int n = 1; n <= kPolozekSeznamu; ++n) {
-    const QString text = n <= seznam.size() ? seznam[n - 1] : kPrazdnaPolozka;
-    if (!ini.WriteString(kOddilSeznam, QStringLiteral("Polozka%1").arg(n), text)) {
-      Varovani(QString(), QStringLiteral("Historii hledání se nepodařilo uložit do souboru \"") + SouborNastaveni() +
-                              QStringLiteral("\".\r\n") + ini.LastError());
-      return;
-    }
-  }
+  if (!ini.WriteStrings(kOddilSeznam, sloty))
+    Varovani(QString(), QStringLiteral("Historii hledání se nepodařilo uložit do souboru \"") + SouborNastaveni() +
+                            QStringLiteral("\".\r\n") + ini.LastError());
 }
 
 int64_t THlavni::NoveId() {
@@ -507,6 +549,12 @@ const std::vector<int>& THlavni::PoleSloupcu() const {
   static thread_local std::vector<int> pole;
   pole = model_->PoleSloupcu();
   return pole;
+}
+
+QStringList THlavni::TitulkySloupcu() const {
+  QStringList titulky;
+  for (const TModelMrizky::Sloupec& s : model_->Sloupce()) titulky << s.titulek;
+  return titulky;
 }
 
 void THlavni::NastavitAkce() {

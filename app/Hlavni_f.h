@@ -83,6 +83,11 @@ class THlavni : public QMainWindow {
   void NastavitAkce();
   // Closes DataSet1, opens it on the list statement of the view state and reads it whole.
   void OtevritSeznam();
+  // Reopens the list on another filter or order and shows them in the status labels.
+  // When the new statement fails, the error is shown and the list, the view state and
+  // the labels go back to what they were; false then.
+  bool ZmenitSeznam(const QString& poleFiltru, const QString& vyrazFiltru, const QString& poleTrideni,
+                    const QString& textTrideni, const QString& textFiltru);
 
   void SirkaSloupcuPodleZahlavi();
   void SirkaSloupcuPodleObsahu();
@@ -94,6 +99,8 @@ class THlavni : public QMainWindow {
   QLabel* LaParametrFiltru() const { return laParametrFiltru_; }
   // The field index shown by each grid column, in grid order.
   const std::vector<int>& PoleSloupcu() const;
+  // The grid's column captions in grid order: the labels of the shown fields.
+  QStringList TitulkySloupcu() const;
 
   // The toolbar is part of the layout: no menu offers to hide it.
   QMenu* createPopupMenu() override { return nullptr; }

@@ -255,25 +255,24 @@ bool ProfileFile::ValueExists(const QString& section, const QString& key) const 
   return FindValue(path_, section, key).has_value();
 }
 
-bool ProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
-  lastError_.clear();
+namespace {
+
+// Puts the value of the key into the loaded file; the reason when it cannot be stored.
+std::optional<QString> SetValue(Document& document, const QString& section, const QString& key, const QString& value) {
   if (section.trimmed().isEmpty() || HasOuterBlank(section) || section.contains(QChar(']')) ||
       HasLineBreakOrZero(section))
-    return Fail(QStringLiteral("Neplatný název oddílu \"%1\".").arg(section));
+    return QStringLiteral("Neplatný název oddílu \"%1\".").arg(section);
   if (key.trimmed().isEmpty() || HasOuterBlank(key) || key.contains(QChar('=')) || key.startsWith(QChar('[')) ||
       key.startsWith(QChar(';')) || key.startsWith(QChar('#')) || HasLineBreakOrZero(key))
-    return Fail(QStringLiteral("Neplatný název klíče \"%1\".").arg(key));
+    return QStringLiteral("Neplatný název klíče \"%1\".").arg(key);
   if (HasLineBreakOrZero(value))
-    return Fail(QStringLiteral("Hodnotu klíče \"%1\" nelze uložit: obsahuje konec řádku.").arg(key));
+    return QStringLiteral("Hodnotu klíče \"%1\" nelze uložit: obsahuje konec řádku.").arg(key);
 
   std::string ansiSection, ansiKey, ansiValue;
   QString unsupported;
   if (!TryToAnsi(section, ansiSection, &unsupported) || !TryToAnsi(key, ansiKey, &unsupported) ||
       !TryToAnsi(value, ansiValue, &unsupported))
-    return Fail(QStringLiteral("Text nelze uložit, kódování Windows-1250 neobsahuje znaky: %1").arg(unsupported));
-
-  Document document = Load(path_);
-  if (!document.readable) return Fail(document.error);
+    return QStringLiteral("Text nelze uložit, kódování Windows-1250 neobsahuje znaky: %1").arg(unsupported);
 
   const std::string newLine = document.newLine;
   auto terminateLast = [&] {
@@ -306,6 +305,21 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     }
   }
 
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool ProfileFile::WriteString(const QString& section, const QString& key, const QString& value) {
+  return WriteStrings(section, {{key, value}});
+}
+
+bool ProfileFile::WriteStrings(const QString& section, const std::vector<std::pair<QString, QString>>& values) {
+  lastError_.clear();
+  Document document = Load(path_);
+  if (!document.readable) return Fail(document.error);
+  for (const auto& [key, value] : values)
+    if (const std::optional<QString> problem = SetValue(document, section, key, value)) return Fail(*problem);
   QString error;
   if (!ReplaceFileAtomically(path_, Serialize(document), &error)) return Fail(error);
   return true;

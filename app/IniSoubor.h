@@ -50,6 +50,8 @@ class ProfileFile {
   // Each write returns false when the file could not be replaced or the text cannot be
   // stored; LastError() then says why and the file is as it was before the call.
   bool WriteString(const QString& section, const QString& key, const QString& value);
+  // Several keys of one section in one replacement of the file: all of them or none.
+  bool WriteStrings(const QString& section, const std::vector<std::pair<QString, QString>>& values);
   bool WriteInteger(const QString& section, const QString& key, int value);
   bool WriteBool(const QString& section, const QString& key, bool value);
   // Removes the section (every section of that name) with all its lines.

@@ -3,13 +3,16 @@
 #include "database.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 #include "platform_library.h"
 #include "simple_table.h"
@@ -207,6 +210,7 @@ TOrvek3Database::~TOrvek3Database() {
     CloseHandle();
     UnloadDriver();
   }
+  ReleaseLike();  // its slot must not outlive the driver table it points to
   std::vector<TDatabaseClient*> clients;
   clients.swap(clients_);
   for (auto it = clients.rbegin(); it != clients.rend(); ++it) (*it)->ConnectionDestroyed();
@@ -317,6 +321,11 @@ bool TOrvek3Database::LoadDriver(const std::string& path) {
   Bind(api.create_collation, library, "sqlite3_create_collation", ok);
   Bind(api.create_collation16, library, "sqlite3_create_collation16", ok);
   Bind(api.reset, library, "sqlite3_reset", ok);
+  Bind(api.create_function, library, "sqlite3_create_function", ok);
+  Bind(api.value_text, library, "sqlite3_value_text", ok);
+  Bind(api.value_bytes, library, "sqlite3_value_bytes", ok);
+  Bind(api.result_int, library, "sqlite3_result_int", ok);
+  Bind(api.result_null, library, "sqlite3_result_null", ok);
 
   if (!ok) {
     // Never keep a partly bound table: the next connect binds again from scratch.
@@ -337,6 +346,7 @@ void TOrvek3Database::UnloadDriver() {
 void TOrvek3Database::CloseHandle() {
   if (handle_ != nullptr && api_.close != nullptr) api_.close(handle_);
   handle_ = nullptr;
+  ReleaseLike();
 }
 
 std::string TOrvek3Database::ErrorMessage() const {
@@ -416,6 +426,8 @@ void TOrvek3Database::DoConnect() {
 
     ExecSQL(transIsolation_ == TTransIsolation::tiDirtyRead ? "pragma read_uncommitted=on;"
                                                              : "pragma read_uncommitted=off;");
+    // After the pragmas: case_sensitive_like brings back the library's own LIKE.
+    if (!convertTextToUtf8_) RegisterLike();
   } catch (...) {
     connected_ = false;
     throw;
@@ -450,6 +462,72 @@ void TOrvek3Database::RegisterCollations(const std::string& encoding) {
     if (native) register8("BINARY", NativeCollateAnsi);
     register8("NATIVE", native ? NativeCollateAnsi : ByteCollate);
   }
+}
+
+// LIKE over 8-bit text. The library's LIKE reads the bytes as UTF-8, so in code-page
+// text it takes most letters with diacritics for one and the same invalid character
+// ("ČAJ" would match "čaj" and "Řaj"). The connection replaces it with AnsiLike. The
+// library is loaded at run time, so a function cannot ask it for its user data: each
+// connection takes one of a fixed set of entry points, each with its own slot.
+namespace {
+
+struct LikeSlot {
+  const TSqliteDriver* api = nullptr;
+  bool ignoreAsciiCase = true;
+};
+constexpr int kLikeSlots = 16;
+LikeSlot likeSlots[kLikeSlots];
+std::mutex likeSlotsMutex;
+
+template <int N>
+void LikeEntry(sqlite3_context* context, int, sqlite3_value** values) {
+  const LikeSlot& slot = likeSlots[N];
+  const unsigned char* pattern = slot.api->value_text(values[0]);
+  const int patternBytes = slot.api->value_bytes(values[0]);
+  const unsigned char* text = slot.api->value_text(values[1]);
+  const int textBytes = slot.api->value_bytes(values[1]);
+  if (pattern == nullptr || text == nullptr) {
+    slot.api->result_null(context);
+    return;
+  }
+  slot.api->result_int(context, AnsiLike(std::string_view(reinterpret_cast<const char*>(pattern), patternBytes),
+                                         std::string_view(reinterpret_cast<const char*>(text), textBytes),
+                                         slot.ignoreAsciiCase)
+                                     ? 1
+                                     : 0);
+}
+
+using LikeFunction = void (*)(sqlite3_context*, int, sqlite3_value**);
+template <int... N>
+constexpr std::array<LikeFunction, sizeof...(N)> LikeEntries(std::integer_sequence<int, N...>) {
+  return {&LikeEntry<N>...};
+}
+constexpr auto kLikeEntries = LikeEntries(std::make_integer_sequence<int, kLikeSlots>());
+
+}  // namespace
+
+void TOrvek3Database::RegisterLike() {
+  ReleaseLike();
+  {
+    const std::lock_guard<std::mutex> lock(likeSlotsMutex);
+    for (int i = 0; i < kLikeSlots && likeSlot_ < 0; ++i)
+      if (likeSlots[i].api == nullptr) {
+        likeSlots[i] = {&api_, (options_ & PragmaBit(poCaseSensitiveLike)) == 0};
+        likeSlot_ = i;
+      }
+  }
+  // With every slot taken (many connections at once) the library's LIKE stays.
+  if (likeSlot_ < 0) return;
+  lastResult_ = api_.create_function(handle_, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                     kLikeEntries[static_cast<size_t>(likeSlot_)], nullptr, nullptr);
+  if (lastResult_ != SQLITE_OK) RaiseDatabaseError(this, "Create function error: " + ErrorMessage());
+}
+
+void TOrvek3Database::ReleaseLike() {
+  if (likeSlot_ < 0) return;
+  const std::lock_guard<std::mutex> lock(likeSlotsMutex);
+  likeSlots[likeSlot_] = {};
+  likeSlot_ = -1;
 }
 
 void TOrvek3Database::DoDisconnect() {

@@ -79,6 +79,12 @@ struct TSqliteDriver {
                             int (*)(void*, int, const void*, int, const void*)) = nullptr;
   // For statements run many times over (the import): prepared once, reset between runs.
   int (*reset)(sqlite3_stmt*) = nullptr;
+  int (*create_function)(sqlite3*, const char*, int, int, void*, void (*)(sqlite3_context*, int, sqlite3_value**),
+                         void (*)(sqlite3_context*, int, sqlite3_value**), void (*)(sqlite3_context*)) = nullptr;
+  const unsigned char* (*value_text)(sqlite3_value*) = nullptr;
+  int (*value_bytes)(sqlite3_value*) = nullptr;
+  void (*result_int)(sqlite3_context*, int) = nullptr;
+  void (*result_null)(sqlite3_context*) = nullptr;
 };
 
 class TOrvek3Database : public TComponent {
@@ -167,6 +173,8 @@ class TOrvek3Database : public TComponent {
   void BindParameters(sqlite3_stmt* stmt, const TParams& params);
   void CloseHandle();
   void RegisterCollations(const std::string& encoding);
+  void RegisterLike();
+  void ReleaseLike();
   std::string ErrorMessage() const;
 
   bool connected_ = false;
@@ -182,6 +190,7 @@ class TOrvek3Database : public TComponent {
   sqlite3* handle_ = nullptr;
   void* driverHandle_ = nullptr;
   TSqliteDriver api_;
+  int likeSlot_ = -1;  // the LIKE function this connection registered, -1 for none
   int lastResult_ = 0;
   bool convertTextToUtf8_ = false;
   bool loading_ = false;

@@ -186,4 +186,30 @@ std::string UpperCaseAscii(std::string_view text) {
   return out;
 }
 
+bool AnsiLike(std::string_view pattern, std::string_view text, bool ignoreAsciiCase) {
+  auto fold = [ignoreAsciiCase](char c) {
+    return ignoreAsciiCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  // Greedy match that goes back to the last "%" on a mismatch: linear in most texts, at
+  // worst pattern length times text length.
+  size_t p = 0, t = 0;
+  size_t starP = std::string_view::npos, starT = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == '%') {
+      starP = ++p;
+      starT = t;
+    } else if (p < pattern.size() && (pattern[p] == '_' || fold(pattern[p]) == fold(text[t]))) {
+      ++p;
+      ++t;
+    } else if (starP != std::string_view::npos) {
+      p = starP;
+      t = ++starT;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '%') ++p;
+  return p == pattern.size();
+}
+
 }  // namespace orvek3

@@ -28,6 +28,10 @@ int CopyWideText(const char16_t* source, char16_t* destination, int byteLimit);
 // Swaps the bytes of each UTF-16 unit in place, stopping after a zero unit.
 void* SwapUtf16Bytes(void* buffer, int byteLength);
 
+// SQL LIKE over Windows-1250 text, a byte a character: "%" matches any run, "_" any one
+// character; A to Z match either case when asked, every other character only itself.
+bool AnsiLike(std::string_view pattern, std::string_view text, bool ignoreAsciiCase);
+
 // Trim of characters with codes 32 and below from both ends.
 std::string TrimText(std::string_view text);
 // ASCII-only case-insensitive equality and upper-casing.

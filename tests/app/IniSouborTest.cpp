@@ -308,6 +308,22 @@ TEST_F(ProfileFileTest, InterruptedWriteLeavesTheOldFileIntact) {
   EXPECT_EQ(ini.ReadInteger("Formular", "Sirka", 0), 900);
 }
 
+TEST_F(ProfileFileTest, SeveralKeysGoInOneReplacementAllOrNone) {
+  Put("[Seznam]\r\nPolozka2=stary\r\n; mine\r\n");
+  ProfileFile ini(path_);
+  int replacements = 0;
+  SetBeforeRenameHook([&](const QString&) { return ++replacements > 0; });
+  EXPECT_TRUE(ini.WriteStrings("seznam", {{"Polozka1", QStringLiteral("Kočár")}, {"Polozka2", "none"}}));
+  EXPECT_EQ(replacements, 1);
+  EXPECT_EQ(Get(), "[Seznam]\r\nPolozka2=none\r\n; mine\r\nPolozka1=Ko\xe8\xe1r\r\n");
+  // One bad value refuses the whole write; the file stays as it was.
+  const std::string before = Get();
+  EXPECT_FALSE(ini.WriteStrings("Seznam", {{"Polozka1", "a"}, {"Polozka3", "b\nc"}}));
+  EXPECT_FALSE(ini.LastError().isEmpty());
+  EXPECT_EQ(replacements, 1);
+  EXPECT_EQ(Get(), before);
+}
+
 TEST_F(ProfileFileTest, InterruptedFirstWriteCreatesNoFile) {
   ProfileFile ini(path_);
   SetBeforeRenameHook([](const QString&) { return false; });

@@ -284,6 +284,13 @@ TEST_F(DatabaseTest, OptionsBecomePragmas) {
 TEST_F(DatabaseTest, LikeIgnoresCaseByDefault) {
   db.Connect();
   EXPECT_EQ(Scalar("SELECT 'a' LIKE 'A'"), "1");
+  // Code-page letters are characters of their own, matched in their own case only
+  // (0xC8 is a capital C with caron, 0xE8 the small one, 0xD8 a capital R with caron).
+  EXPECT_EQ(Scalar("SELECT '\xe8" "aj' LIKE '\xc8" "AJ'"), "0");
+  EXPECT_EQ(Scalar("SELECT '\xe8" "aj' LIKE '\xd8" "aj'"), "0");
+  EXPECT_EQ(Scalar("SELECT '\xe8" "aj' LIKE '\xe8" "AJ'"), "1");
+  EXPECT_EQ(Scalar("SELECT 'x\xe8\x9ay' LIKE '%\x9a_'"), "1");
+  EXPECT_EQ(Scalar("SELECT NULL LIKE 'a' IS NULL"), "1");
 }
 
 TEST_F(DatabaseTest, ParamsWithOneItem) {

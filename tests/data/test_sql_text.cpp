@@ -146,3 +146,17 @@ TEST(SqlText, RaiseDatabaseErrorNamesTheComponent) {
     EXPECT_STREQ(e.what(), "Not connected!");
   }
 }
+
+TEST(SqlText, AnsiLikeIsByteWiseWithWildcards) {
+  EXPECT_TRUE(AnsiLike("%abc%", "xxABCxx", true));
+  EXPECT_FALSE(AnsiLike("%abc%", "xxABCxx", false));
+  EXPECT_FALSE(AnsiLike("\xc8%", "\xe8" "aj", true));  // letters with diacritics keep their case
+  EXPECT_TRUE(AnsiLike("_\x9a%", "\xe8\x9a", true));
+  EXPECT_TRUE(AnsiLike("a%b%c", "aXbYbZc", true));
+  EXPECT_FALSE(AnsiLike("a%b%c", "aXbYbZ", true));
+  EXPECT_TRUE(AnsiLike("%", "", true));
+  EXPECT_FALSE(AnsiLike("_", "", true));
+  EXPECT_TRUE(AnsiLike("%%a", "ba", true));
+  EXPECT_FALSE(AnsiLike("abc", "abcd", true));
+  EXPECT_TRUE(AnsiLike("%'%", "O'Brien", true));
+}

@@ -1,0 +1,31 @@
+#include "Dialogy.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+
+#include "Hlavni_f.h"
+#include "TextCodec.h"
+#include "sql3_defs.h"
+
+namespace kalmetra {
+
+void PevnaVelikostUprostred(QDialog& dialog, QSize klient) {
+  if (dialog.layout() != nullptr) klient = klient.expandedTo(dialog.layout()->sizeHint());
+  dialog.setFixedSize(klient);
+  const QRect obrazovka = QGuiApplication::primaryScreen()->geometry();
+  dialog.move(obrazovka.x() + (obrazovka.width() - klient.width()) / 2,
+              obrazovka.y() + (obrazovka.height() - klient.height()) / 2);
+}
+
+void NaplnitPole(QComboBox& seznam, const THlavni& hlavni, const QString& pole) {
+  seznam.addItems(hlavni.TitulkySloupcu());
+  QString popisek;
+  // Without an open list no field has a label; nothing is selected then.
+  if (hlavni.DataSet1.FindField(ToAnsi(pole)) != nullptr) popisek = hlavni.PopisekPole(pole);
+  seznam.setCurrentIndex(popisek.isEmpty() ? -1 : seznam.findText(popisek, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+}  // namespace kalmetra

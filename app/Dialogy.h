@@ -1,0 +1,22 @@
+// What the search, sort, filter and configuration dialogs share: their fixed frame
+// centred on the screen, and the list of the grid's fields to choose from.
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+class QComboBox;
+class QDialog;
+
+namespace kalmetra {
+
+class THlavni;
+
+// A dialog of fixed size: the layout's client area, larger only where the font needs
+// it; centred on the screen.
+void PevnaVelikostUprostred(QDialog& dialog, QSize klient);
+// Fills the list with the grid's column captions in grid order and selects the label of
+// the field; nothing is selected when that field is not shown.
+void NaplnitPole(QComboBox& seznam, const THlavni& hlavni, const QString& pole);
+
+}  // namespace kalmetra
