@@ -22,6 +22,7 @@
 #include "IniSoubor.h"
 #include "ModelMrizky.h"
 #include "Pomocne.h"
+#include "PrikazyZaznamu.h"
 #include "TextCodec.h"
 
 namespace kalmetra {
@@ -209,10 +210,15 @@ void THlavni::VytvoritAkce() {
   connect(Akce("Akce_Napoveda"), &QAction::triggered, this, [] { Napoveda(); });
   connect(Akce("Akce_OProgramu"), &QAction::triggered, this,
           [] { ZobrazitOProgramu(TitulekAplikace(), QLatin1String(kDatumSestaveni)); });
-  connect(Akce("Akce_PrvniZaznam"), &QAction::triggered, this, [this] { DataSet1.First(); });
-  connect(Akce("Akce_PredchazejiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Prior(); });
-  connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Next(); });
-  connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { DataSet1.Last(); });
+  connect(Akce("Akce_PrvniZaznam"), &QAction::triggered, this, [this] { PrvniZaznam(*this); });
+  connect(Akce("Akce_PredchazejiciZaznam"), &QAction::triggered, this, [this] { PredchazejiciZaznam(*this); });
+  connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { NasledujiciZaznam(*this); });
+  connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { PosledniZaznam(*this); });
+  connect(Akce("Akce_PrejitNaZaznam"), &QAction::triggered, this, [this] { PrejitNaZaznam(*this); });
+  connect(Akce("Akce_KopirovatText"), &QAction::triggered, this, [this] { KopirovatText(*this); });
+  connect(Akce("Akce_KopirovatTitul"), &QAction::triggered, this, [this] { KopirovatTitul(*this); });
+  connect(Akce("Akce_VyvolatWWW"), &QAction::triggered, this, [this] { VyvolatWWW(*this); });
+  connect(Akce("Akce_Prehrat"), &QAction::triggered, this, [this] { Prehrat(*this); });
 }
 
 QAction* THlavni::Akce(const QString& name) const {
