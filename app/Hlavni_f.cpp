@@ -21,6 +21,7 @@
 #include "Ikony.h"
 #include "IniSoubor.h"
 #include "ModelMrizky.h"
+#include "NovyEdit_f.h"
 #include "Pomocne.h"
 #include "PrikazyZaznamu.h"
 #include "TextCodec.h"
@@ -175,6 +176,7 @@ THlavni::THlavni(const QString& cestaProgramu, QWidget* parent) : QMainWindow(pa
   OrQuery_Funkce.SetName("OrQuery_Funkce");
   DataSet1.SetDatabase(&Orvek3Database1);
   OrQuery_Funkce.SetDatabase(&Orvek3Database1);
+  DataSet1.AfterInsert = [this](orvek3::TRecordSet&) { CislovatNovyZaznam(*this); };
   for (int i = 0; i < kPocetPoli; ++i) SirkyPoli[static_cast<size_t>(i)] = kPoleKatalogu[static_cast<size_t>(i)].vychoziSirka;
 
   setMinimumSize(kSirkaOkna, kVyskaOkna);
@@ -219,6 +221,9 @@ void THlavni::VytvoritAkce() {
   connect(Akce("Akce_KopirovatTitul"), &QAction::triggered, this, [this] { KopirovatTitul(*this); });
   connect(Akce("Akce_VyvolatWWW"), &QAction::triggered, this, [this] { VyvolatWWW(*this); });
   connect(Akce("Akce_Prehrat"), &QAction::triggered, this, [this] { Prehrat(*this); });
+  connect(Akce("Akce_NovyZaznam"), &QAction::triggered, this, [this] { NovyZaznam(*this); });
+  connect(Akce("Akce_EditZaznamu"), &QAction::triggered, this, [this] { EditZaznamu(*this); });
+  connect(Akce("Akce_OdstranitZaznam"), &QAction::triggered, this, [this] { OdstranitZaznam(*this); });
 }
 
 QAction* THlavni::Akce(const QString& name) const {
@@ -276,6 +281,7 @@ void THlavni::VytvoritMrizku() {
   DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   DBGrid1->verticalHeader()->setFixedWidth(14);
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] { Akce("Akce_EditZaznamu")->trigger(); });
+  NastavitDvojklikMrizky(*this);
   connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) PresunoutNaRadek(current.row());
@@ -470,8 +476,14 @@ void THlavni::UlozitSeznam(const QStringList& seznam) {
 int64_t THlavni::NoveId() {
   OrQuery_Funkce.Close();
   OrQuery_Funkce.SetCommandText("SELECT MAX(Id) AS NejCislo FROM Tabulka");
-  OrQuery_Funkce.Open();
-  const int64_t nejvyssi = OrQuery_Funkce.Field(0).IsNull() ? 0 : OrQuery_Funkce.Field(0).AsLargeInt();
+  int64_t nejvyssi = 0;
+  try {
+    OrQuery_Funkce.Open();
+    if (!OrQuery_Funkce.Field(0).IsNull()) nejvyssi = OrQuery_Funkce.Field(0).AsLargeInt();
+  } catch (...) {
+    OrQuery_Funkce.Close();
+    throw;
+  }
   OrQuery_Funkce.Close();
   return nejvyssi + 1;
 }
