@@ -189,6 +189,13 @@ TEST_F(NovyEditTest, SaveQuestionDirtyFlagAndHiddenFields) {
   EXPECT_TRUE(e->Tl_OK->isEnabled());
   e->Tl_OK->click();
   EXPECT_EQ(Rows()[1][4], "Komedie");
+  // Enter in the genre box saves as well.
+  e->Cb_Zanr->setFocus();
+  Napsat(e->Cb_Zanr->lineEdit(), QStringLiteral("!"));
+  QTest::keyClick(e->Cb_Zanr->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(Rows()[1][4], "Komedie!");
+  EXPECT_FALSE(e->Tl_OK->isEnabled());
+  EXPECT_EQ(e->Cb_Zanr->count(), 1);  // typed text does not join the list
   EXPECT_EQ(Questions(*seam), 2u);
 }
 
