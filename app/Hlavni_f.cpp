@@ -23,8 +23,10 @@
 #include "Ikony.h"
 #include "IniSoubor.h"
 #include "ModelMrizky.h"
+#include "NovyEdit_f.h"
 #include "Pomocne.h"
 #include "Prubeh.h"
+#include "PrikazyZaznamu.h"
 #include "TextCodec.h"
 #include "TrideniRazeni_f.h"
 #include "FiltrZaznamu_f.h"
@@ -181,6 +183,7 @@ THlavni::THlavni(const QString& cestaProgramu, QWidget* parent) : QMainWindow(pa
   OrQuery_Funkce.SetName("OrQuery_Funkce");
   DataSet1.SetDatabase(&Orvek3Database1);
   OrQuery_Funkce.SetDatabase(&Orvek3Database1);
+  DataSet1.AfterInsert = [this](orvek3::TRecordSet&) { CislovatNovyZaznam(*this); };
   for (int i = 0; i < kPocetPoli; ++i) SirkyPoli[static_cast<size_t>(i)] = kPoleKatalogu[static_cast<size_t>(i)].vychoziSirka;
 
   setMinimumSize(kSirkaOkna, kVyskaOkna);
@@ -231,10 +234,18 @@ void THlavni::VytvoritAkce() {
   connect(Akce("Akce_Napoveda"), &QAction::triggered, this, [] { Napoveda(); });
   connect(Akce("Akce_OProgramu"), &QAction::triggered, this,
           [] { ZobrazitOProgramu(TitulekAplikace(), QLatin1String(kDatumSestaveni)); });
-  connect(Akce("Akce_PrvniZaznam"), &QAction::triggered, this, [this] { DataSet1.First(); });
-  connect(Akce("Akce_PredchazejiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Prior(); });
-  connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { DataSet1.Next(); });
-  connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { DataSet1.Last(); });
+  connect(Akce("Akce_PrvniZaznam"), &QAction::triggered, this, [this] { PrvniZaznam(*this); });
+  connect(Akce("Akce_PredchazejiciZaznam"), &QAction::triggered, this, [this] { PredchazejiciZaznam(*this); });
+  connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { NasledujiciZaznam(*this); });
+  connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { PosledniZaznam(*this); });
+  connect(Akce("Akce_PrejitNaZaznam"), &QAction::triggered, this, [this] { PrejitNaZaznam(*this); });
+  connect(Akce("Akce_KopirovatText"), &QAction::triggered, this, [this] { KopirovatText(*this); });
+  connect(Akce("Akce_KopirovatTitul"), &QAction::triggered, this, [this] { KopirovatTitul(*this); });
+  connect(Akce("Akce_VyvolatWWW"), &QAction::triggered, this, [this] { VyvolatWWW(*this); });
+  connect(Akce("Akce_Prehrat"), &QAction::triggered, this, [this] { Prehrat(*this); });
+  connect(Akce("Akce_NovyZaznam"), &QAction::triggered, this, [this] { NovyZaznam(*this); });
+  connect(Akce("Akce_EditZaznamu"), &QAction::triggered, this, [this] { EditZaznamu(*this); });
+  connect(Akce("Akce_OdstranitZaznam"), &QAction::triggered, this, [this] { OdstranitZaznam(*this); });
   connect(Akce("Akce_Trideni"), &QAction::triggered, this, [this] { Trideni(*this); });
   connect(Akce("Akce_Filtr"), &QAction::triggered, this, [this] { Filtr(*this); });
   connect(Akce("Akce_ZrusitFiltr"), &QAction::triggered, this, [this] { ZrusitFiltr(*this); });
@@ -298,6 +309,7 @@ void THlavni::VytvoritMrizku() {
   DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   DBGrid1->verticalHeader()->setFixedWidth(14);
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] { Akce("Akce_EditZaznamu")->trigger(); });
+  NastavitDvojklikMrizky(*this);
   connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) PresunoutNaRadek(current.row());
@@ -524,8 +536,14 @@ void THlavni::UlozitSeznam(const QStringList& seznam) {
 int64_t THlavni::NoveId() {
   OrQuery_Funkce.Close();
   OrQuery_Funkce.SetCommandText("SELECT MAX(Id) AS NejCislo FROM Tabulka");
-  OrQuery_Funkce.Open();
-  const int64_t nejvyssi = OrQuery_Funkce.Field(0).IsNull() ? 0 : OrQuery_Funkce.Field(0).AsLargeInt();
+  int64_t nejvyssi = 0;
+  try {
+    OrQuery_Funkce.Open();
+    if (!OrQuery_Funkce.Field(0).IsNull()) nejvyssi = OrQuery_Funkce.Field(0).AsLargeInt();
+  } catch (...) {
+    OrQuery_Funkce.Close();
+    throw;
+  }
   OrQuery_Funkce.Close();
   return nejvyssi + 1;
 }

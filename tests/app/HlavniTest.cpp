@@ -32,6 +32,7 @@
 
 #include <memory>
 
+#include "ModalniOkno.h"
 #include "ScriptedSeam.h"
 
 namespace kalmetra {
@@ -288,6 +289,8 @@ TEST_F(HlavniTest, GridIsReadOnlyAndDoubleClickEdits) {
   EXPECT_FALSE(h->DBGrid1->horizontalHeader()->sectionsClickable());
   EXPECT_EQ(h->DBGrid1->selectionBehavior(), QAbstractItemView::SelectRows);
   QSignalSpy edits(h->Akce("Akce_EditZaznamu"), &QAction::triggered);
+  // The command opens the record editor modally; close it at once.
+  test::VModalnimOkne([](QDialog& editor) { EXPECT_EQ(editor.windowTitle(), QStringLiteral("Editace aktuálního záznamu")); });
   emit h->DBGrid1->doubleClicked(cell);
   EXPECT_EQ(edits.count(), 1);
 }
