@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+#include "ReportTestSupport.h"
+
+namespace rpt {
+namespace {
+
+using test::CompileShipped;
+using test::FilmTitle;
+using test::Films;
+using test::FindRun;
+using test::PageTexts;
+
+PreparedReport Prepare(const ReportDef& def, DataSource& source) {
+  PreparedReport out;
+  QString error;
+  EXPECT_TRUE(PrepareReport(def, source, out, &error)) << error.toStdString();
+  return out;
+}
+
+TEST(Prepare, FilmListHasEveryTitleOnceAndNumberedPages) {
+  const ReportDef def = CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films = Films(100);
+  const PreparedReport r = Prepare(def, films);
+  const size_t n = r.pages.size();
+  ASSERT_GE(n, 2u);
+  std::map<QString, int> seen;
+  QStringList order;
+  for (size_t p = 0; p < n; ++p) {
+    SCOPED_TRACE(p);
+    const QStringList texts = PageTexts(r, p);
+    for (const QString& t : texts)
+      if (t.startsWith(QStringLiteral("Film č. "))) {
+        ++seen[t];
+        order << t;
+      }
+    // Footer on every page, column header on every page with data.
+    EXPECT_TRUE(texts.contains(QStringLiteral("Strana %1 z %2").arg(p + 1).arg(n)));
+    EXPECT_EQ(texts.count(QStringLiteral("Stopáž")), 1);
+    // Nothing runs into the bottom margin.
+    for (const PreparedItem& it : r.pages[p].items) EXPECT_LE(it.y + it.h, 297 - 10 + 0.01);
+  }
+  EXPECT_EQ(seen.size(), 100u);
+  for (const auto& [title, count] : seen) EXPECT_EQ(count, 1) << title.toStdString();
+  EXPECT_EQ(order.front(), FilmTitle(1));
+  EXPECT_EQ(order.back(), FilmTitle(100));
+  EXPECT_TRUE(PageTexts(r, n - 1).contains(QStringLiteral("Celkem filmů: 100")));
+  EXPECT_EQ(PageTexts(r, 0).count(QStringLiteral("Seznam filmů")), 1);
+  EXPECT_EQ(PageTexts(r, 1).count(QStringLiteral("Seznam filmů")), 0);
+}
+
+TEST(Prepare, GroupsBreakOnTheConditionWithCountsAndTotals) {
+  const ReportDef def = CompileShipped(QStringLiteral("FilmyPodleZanru.ksr"));
+  // 30 films in three genre blocks of 10.
+  MemorySource films =
+      Films(30, {QStringLiteral("Drama"), QStringLiteral("Komedie"), QStringLiteral("Western")}, true);
+  const PreparedReport r = Prepare(def, films);
+  QStringList all;
+  for (size_t p = 0; p < r.pages.size(); ++p) all << PageTexts(r, p);
+  QStringList groups, counts;
+  for (const QString& t : all) {
+    if (t == QStringLiteral("Drama") || t == QStringLiteral("Komedie") || t == QStringLiteral("Western")) groups << t;
+    if (t.startsWith(QStringLiteral("Filmů v žánru"))) counts << t;
+  }
+  EXPECT_EQ(groups, (QStringList{"Drama", "Komedie", "Western"}));
+  EXPECT_EQ(counts, (QStringList{"Filmů v žánru: 10", "Filmů v žánru: 10", "Filmů v žánru: 10"}));
+  // Running times of films 1..10 are 81..90; the footer follows the group's last film.
+  EXPECT_TRUE(all.contains(QStringLiteral("Stopáž celkem: 855 min")));
+  EXPECT_LT(all.indexOf(FilmTitle(10)), all.indexOf(QStringLiteral("Filmů v žánru: 10")));
+  EXPECT_LT(all.indexOf(QStringLiteral("Filmů v žánru: 10")), all.indexOf(QStringLiteral("Komedie")));
+  long long total = 0;
+  for (int i = 1; i <= 30; ++i) total += 80 + i % 60;
+  EXPECT_TRUE(all.contains(QStringLiteral("Celková stopáž: %1 min").arg(total)));
+  EXPECT_TRUE(all.contains(QStringLiteral("Celkem filmů: 30")));
+
+  // An unordered list starts a new group at every change.
+  MemorySource mixed = Films(6, {QStringLiteral("Drama"), QStringLiteral("Komedie")});
+  const PreparedReport m = Prepare(def, mixed);
+  EXPECT_EQ(PageTexts(m, 0).count(QStringLiteral("Filmů v žánru: 1")), 6);
+}
+
+TEST(Prepare, LongTitleWrapsAndStretchesItsBandAndWhatFollowsMoves) {
+  const ReportDef def = CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films(QStringLiteral("RptDataset1"), test::FilmFields());
+  const QString longTitle = QStringLiteral("Velmi dlouhý název filmu, který se do jednoho řádku sloupce titulu rozhodně nevejde, "
+                                           "protože pokračuje ještě dalšími a dalšími slovy až do konce");
+  films.AddRow({"1", longTitle, "1999", "100", "Drama", "", "Režisér Jedna", "", "", ""});
+  films.AddRow({"2", "Krátký", "2000", "90", "Drama", "", "Režisér Dva", "", "", ""});
+  const PreparedReport r = Prepare(def, films);
+  std::vector<const PreparedItem*> titleRuns, lines;
+  for (const PreparedItem& it : r.pages[0].items) {
+    if (it.kind == ItemKind::Text && longTitle.contains(it.text) && it.text.size() > 3) titleRuns.push_back(&it);
+    if (it.kind == ItemKind::Line && it.w > 180 && qRed(it.color) == 0xC8) lines.push_back(&it);
+  }
+  ASSERT_GE(titleRuns.size(), 3u);
+  QStringList words;
+  for (const PreparedItem* it : titleRuns) {
+    EXPECT_LE(it->w, 72.0);
+    words << it->text;
+    EXPECT_EQ(it->x, titleRuns[0]->x);
+    EXPECT_GT(it->y + 0.001, titleRuns[0]->y);
+  }
+  EXPECT_EQ(words.join(u' '), longTitle);
+  const PreparedItem* year = FindRun(r, 0, QStringLiteral("1999"));
+  const PreparedItem* next = FindRun(r, 0, QStringLiteral("Krátký"));
+  ASSERT_TRUE(year && next);
+  ASSERT_EQ(lines.size(), 2u);
+  const PreparedItem* lastRun = titleRuns.back();
+  // The rule under the row moved below the wrapped title, and the next row follows it.
+  EXPECT_GE(lines[0]->y, lastRun->y + lastRun->h - 0.01);
+  EXPECT_GT(lines[0]->y - year->y, 4 * titleRuns[0]->h);
+  EXPECT_GT(next->y, lines[0]->y);
+  EXPECT_NEAR(next->y - lines[0]->y, 0.6, 0.01);
+}
+
+TEST(Prepare, BandThatDoesNotFitMovesToTheNextPageAfterTheFooter) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\" TopMargin=\"10\" BottomMargin=\"10\">"
+      "<Band Type=\"PageHeader\" Height=\"7\"><Text Name=\"H\" Width=\"50\" Height=\"5\">Hlava</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"100\"><Text Name=\"T\" Width=\"100\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+      "<Band Type=\"PageFooter\" Height=\"10\"><Text Name=\"F\" Width=\"50\" Height=\"5\">Pata [Page#]</Text></Band>"
+      "<Band Type=\"MasterData\" Name=\"Druhy\" Height=\"1\"/>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  MemorySource films = Films(5);
+  const PreparedReport r = Prepare(def, films);
+  // 297 - 20 margins - 7 header - 10 footer = 260 mm: two rows a page.
+  ASSERT_EQ(r.pages.size(), 3u);
+  EXPECT_TRUE(FindRun(r, 0, FilmTitle(2)) && !FindRun(r, 0, FilmTitle(3)));
+  const PreparedItem* third = FindRun(r, 1, FilmTitle(3));
+  ASSERT_TRUE(third);
+  EXPECT_NEAR(third->y, 17, 0.01);
+  for (size_t p = 0; p < 3; ++p) {
+    const PreparedItem* head = FindRun(r, p, QStringLiteral("Hlava"));
+    const PreparedItem* foot = FindRun(r, p, QStringLiteral("Pata %1").arg(p + 1));
+    ASSERT_TRUE(head && foot);
+    EXPECT_NEAR(head->y, 10, 0.01);
+    EXPECT_NEAR(foot->y, 297 - 10 - 10, 0.01);
+  }
+}
+
+TEST(Prepare, CardsFillTwoColumnsBeforeTheNextPage) {
+  const ReportDef def = CompileShipped(QStringLiteral("KartaFilmu.ksr"));
+  MemorySource films = Films(10);
+  const PreparedReport r = Prepare(def, films);
+  ASSERT_EQ(r.pages.size(), 2u);
+  const PreparedItem* first = FindRun(r, 0, FilmTitle(1));
+  const PreparedItem* fifth = FindRun(r, 0, FilmTitle(5));
+  const PreparedItem* ninth = FindRun(r, 1, FilmTitle(9));
+  ASSERT_TRUE(first && fifth && ninth);
+  EXPECT_NEAR(fifth->x - first->x, 92 + 6, 0.01);
+  EXPECT_NEAR(fifth->y, first->y, 0.01);
+  EXPECT_NEAR(ninth->y, first->y, 0.01);
+  EXPECT_TRUE(FindRun(r, 1, QStringLiteral("Strana 2 z 2")));
+}
+
+TEST(Prepare, CurrentRowIsPutBackAndViewsResumed) {
+  const ReportDef def = CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films = Films(60);
+  films.SetPosition(37);
+  Prepare(def, films);
+  EXPECT_EQ(films.Position(), 37u);
+  EXPECT_EQ(films.SuspendDepth(), 0);
+
+  // Also when an unknown field stops preparation; the reason names the object.
+  const ReportDef bad = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\" Height=\"5\">"
+      "<Text Name=\"Nazev7\" Width=\"50\" Height=\"5\">[RptDataset1.\"Nazev\"]</Text></Band></Page></Report>");
+  PreparedReport out;
+  QString error;
+  EXPECT_FALSE(PrepareReport(bad, films, out, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("Nazev7")) && error.contains(QStringLiteral("„Nazev“"))) << error.toStdString();
+  EXPECT_EQ(films.Position(), 37u);
+  EXPECT_EQ(films.SuspendDepth(), 0);
+}
+
+TEST(Prepare, EmptySourceAndCancelStillGiveWholePages) {
+  const ReportDef def = CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource none = Films(0);
+  const PreparedReport r = Prepare(def, none);
+  ASSERT_EQ(r.pages.size(), 1u);
+  EXPECT_TRUE(PageTexts(r, 0).contains(QStringLiteral("Celkem filmů: 0")));
+  EXPECT_FALSE(PageTexts(r, 0).contains(QStringLiteral("Titul")));  // no data, no column header
+
+  MemorySource many = Films(400);
+  PreparedReport out;
+  QString error;
+  ASSERT_TRUE(PrepareReport(def, many, out, &error, [](int pages) { return pages < 2; }));
+  EXPECT_TRUE(out.cancelled);
+  EXPECT_EQ(out.pages.size(), 2u);
+  EXPECT_TRUE(FindRun(out, 1, QStringLiteral("Strana 2 z 2")));
+}
+
+}  // namespace
+}  // namespace rpt

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "ReportTestSupport.h"
+#include "render.h"
+
+namespace rpt {
+namespace {
+
+QString RunTool(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  if (!p.waitForFinished(60000)) return {};
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+TEST(Pdf, TextReadsBackInOrderAndTheMetadataIsComplete) {
+  const ReportDef def = test::CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films = test::Films(100);
+  PreparedReport r;
+  QString error;
+  ASSERT_TRUE(PrepareReport(def, films, r, &error)) << error.toStdString();
+  QTemporaryDir dir;
+  const QString path = qEnvironmentVariable("KEEP_PDF", dir.filePath(QStringLiteral("seznam.pdf")));
+  ASSERT_TRUE(ExportPdf(r, path, PdfInfo{r.name, QStringLiteral("Jan Novák")}, &error)) << error.toStdString();
+
+  const QString text = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+  qsizetype at = -1;
+  for (int i = 1; i <= 100; ++i) {
+    const qsizetype next = text.indexOf(test::FilmTitle(i));
+    ASSERT_GT(next, at) << "title " << i;
+    at = next;
+  }
+  EXPECT_TRUE(text.contains(QStringLiteral("Strana 1 z %1").arg(r.pages.size())));
+  EXPECT_TRUE(text.contains(QStringLiteral("Celkem filmů: 100"))) << text.right(400).toStdString();
+
+  const QString info = RunTool(QStringLiteral("pdfinfo"), {path});
+  EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Title:\\s+Seznam filmů\\n")))) << info.toStdString();
+  EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Author:\\s+Jan Novák\\n")))) << info.toStdString();
+  EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Creator:\\s+Kalmetra\\n")))) << info.toStdString();
+  EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(r.pages.size()))));
+  EXPECT_TRUE(info.contains(QStringLiteral("pts (A4)"))) << info.toStdString();
+}
+
+TEST(Pdf, AFailedExportLeavesTheOlderFile) {
+  const ReportDef def = test::CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films = test::Films(200);
+  PreparedReport r;
+  QString error;
+  ASSERT_TRUE(PrepareReport(def, films, r, &error));
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("stary.pdf"));
+  {
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("starý obsah");
+  }
+  EXPECT_FALSE(ExportPdf(r, path, PdfInfo{}, &error, [](int page) { return page < 2; }));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_EQ(test::ReadBytes(path), QByteArray("starý obsah"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("stary.pdf")});
+  EXPECT_FALSE(ExportPdf(r, dir.filePath(QStringLiteral("chybi/x.pdf")), PdfInfo{}, &error));
+}
+
+TEST(Render, PagePaintsInkInsideTheMarginsAndMarksHits) {
+  const ReportDef def = test::CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films = test::Films(10);
+  PreparedReport r;
+  QString error;
+  ASSERT_TRUE(PrepareReport(def, films, r, &error));
+  auto paint = [&](const std::vector<TextHit>& hits) {
+    QImage img(210 * 4, 297 * 4, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    Renderer(r).Paint(p, 0, 4.0, hits);
+    return img;
+  };
+  const QImage plain = paint({});
+  // Ink on the title line, none in the left margin.
+  int inkTitle = 0, inkMargin = 0;
+  for (int y = 40; y < 80; ++y)
+    for (int x = 0; x < 840; ++x)
+      if (plain.pixel(x, y) != qRgb(255, 255, 255)) (x < 40 ? inkMargin : inkTitle)++;
+  EXPECT_GT(inkTitle, 200);
+  EXPECT_EQ(inkMargin, 0);
+  // A hit on the fifth title is painted in the marker colour at its place.
+  size_t item = 0;
+  for (; item < r.pages[0].items.size(); ++item)
+    if (r.pages[0].items[item].text == test::FilmTitle(5)) break;
+  ASSERT_LT(item, r.pages[0].items.size());
+  const TextHit hit{0, item, 8, 3};
+  const QImage marked = paint({hit});
+  const QRectF box = Renderer(r).HitRect(hit);
+  const QPoint centre(static_cast<int>(box.center().x() * 4), static_cast<int>((box.top() + 0.3) * 4));
+  EXPECT_EQ(plain.pixel(centre), qRgb(255, 255, 255));
+  EXPECT_EQ(marked.pixel(centre), qRgb(255, 230, 0));
+}
+
+}  // namespace
+}  // namespace rpt
