@@ -22,6 +22,7 @@
 #include "IniSoubor.h"
 #include "ModelMrizky.h"
 #include "Pomocne.h"
+#include "Sestavy_f.h"
 #include "TextCodec.h"
 
 namespace kalmetra {
@@ -203,6 +204,7 @@ void THlavni::VytvoritAkce() {
     akce_[a->objectName()] = a;
   }
   connect(Akce("Akce_Konec"), &QAction::triggered, this, &QWidget::close);
+  connect(Akce("Akce_Sestavy"), &QAction::triggered, this, [this] { Akce_Sestavy(*this); });
   connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
   connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
   connect(Akce("Akce_SirkaSloupcuVychozi"), &QAction::triggered, this, [this] { SirkaSloupcuVychozi(); });
