@@ -18,7 +18,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
-#include <QSplitter>
+#include <QHBoxLayout>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -110,13 +110,17 @@ TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent),
   add(QStringLiteral("Akce_Zvetsit"), QStringLiteral("+"),
       {QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))}, [this] { ZoomStep(1); });
   add(QStringLiteral("Akce_Zmensit"), QStringLiteral("-"), {QKeySequence(QStringLiteral("Ctrl+-"))}, [this] { ZoomStep(-1); });
-  bar->addSeparator();
+  auto* findBar = new QToolBar(this);
+  findBar->setObjectName(QStringLiteral("HledaniNahledu"));
+  findBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
   findField_ = new QLineEdit(this);
   findField_->setObjectName(QStringLiteral("Ed_Hledat"));
   findField_->setPlaceholderText(QStringLiteral("Hledat text"));
-  findField_->setFixedWidth(160);
-  bar->addWidget(findField_);
+  findField_->setFixedWidth(220);
+  findBar->addWidget(findField_);
   connect(findField_, &QLineEdit::returnPressed, this, [this] { Find(findField_->text(), true); });
+  QToolBar* target = bar;
+  bar = findBar;
   add(QStringLiteral("Akce_Hledat"), QStringLiteral("Hledat"), {QKeySequence(QStringLiteral("Ctrl+F"))}, [this] {
     findField_->setFocus();
     findField_->selectAll();
@@ -128,6 +132,7 @@ TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent),
   wholeWords_ = new QCheckBox(QStringLiteral("Celá slova"), this);
   wholeWords_->setObjectName(QStringLiteral("ChB_CelaSlova"));
   bar->addWidget(wholeWords_);
+  bar = target;
   bar->addSeparator();
   add(QStringLiteral("Akce_VzhledStranky"), QStringLiteral("Vzhled stránky"), {}, [this] { PageSetup(); });
   thumbsAction_ = add(QStringLiteral("Akce_Miniatury"), QStringLiteral("Miniatury"), {},
@@ -152,8 +157,10 @@ TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent),
   scroll_ = new QScrollArea(this);
   scroll_->setObjectName(QStringLiteral("Plocha"));
   scroll_->setBackgroundRole(QPalette::Dark);
+  scroll_->viewport()->setBackgroundRole(QPalette::Dark);
   scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   view_ = new PageWidget(scroll_, [this](QPainter& p) {
+    p.fillRect(view_->rect(), view_->palette().color(QPalette::Dark));
     if (page_ >= PageCount()) return;
     const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(page_)];
     const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
@@ -169,16 +176,18 @@ TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent),
   });
   scroll_->setWidget(view_);
 
-  auto* split = new QSplitter(this);
-  split->addWidget(thumbs_);
-  split->addWidget(scroll_);
-  split->setStretchFactor(1, 1);
+  auto* pages = new QHBoxLayout;
+  pages->setSpacing(0);
+  pages->addWidget(thumbs_);
+  pages->addWidget(scroll_, 1);
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("La_Stav"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 4);
+  layout->setSpacing(0);
   layout->addWidget(bar);
-  layout->addWidget(split, 1);
+  layout->addWidget(findBar);
+  layout->addLayout(pages, 1);
   layout->addWidget(status_);
 
   resize(1000, 760);
@@ -255,6 +264,12 @@ void TRptPreview::Refresh() {
   pageField_->setText(PageFieldText());
   if (thumbs_->currentRow() != page_ && page_ < thumbs_->count()) thumbs_->setCurrentRow(page_);
   UpdateZoom();
+}
+
+void TRptPreview::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  UpdateZoom();
+  UpdateThumbnails();
 }
 
 void TRptPreview::resizeEvent(QResizeEvent* event) {

@@ -55,6 +55,7 @@ class TRptPreview : public QDialog {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void done(int result) override;
 
  private:
