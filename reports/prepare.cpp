@@ -1,5 +1,6 @@
 #include "prepare.h"
 
+#include <QCollator>
 #include <QDate>
 #include <QFontMetricsF>
 #include <QHash>
@@ -90,6 +91,7 @@ class Preparer {
   double ColumnX() const { return page_.leftMargin + column_ * (ColumnWidth() + page_.columnGap); }
   double FullWidth() const { return page_.width - page_.leftMargin - page_.rightMargin; }
   void ReadRow();
+  void ReadNumbers();
 
   const ReportDef& report_;
   const PageDef& page_;
@@ -507,6 +509,9 @@ void Preparer::PlaceBand(const BandDef* band, const Ctx& ctx, bool dataArea, int
 
 void Preparer::ReadRow() {
   for (size_t s = 0; s < sourceIndex_.size(); ++s) cur_[s] = src_.FieldText(sourceIndex_[s]);
+}
+
+void Preparer::ReadNumbers() {
   for (size_t a = 0; a < aggSlots_.size(); ++a) {
     double v = 0;
     aggOk_[a] = ReadNumber(cur_[static_cast<size_t>(aggSlots_[a])], v);
@@ -542,11 +547,48 @@ bool Preparer::Run(QString* error) {
     }
   } restore{src_};
 
+  // Groups that gather their rows: the rows are read first and ordered by the group
+  // values, stably, so the source's order holds inside a group.
+  size_t sortLevels = 0;
+  for (size_t level = 0; level < levels; ++level)
+    if (groupHeaders_[level]->sortRows) sortLevels = level + 1;
+  std::vector<std::vector<QString>> rows;
+  if (sortLevels > 0) {
+    std::vector<std::pair<QStringList, size_t>> keys;
+    for (src_.First(); !src_.Eof(); src_.Next()) {
+      ReadRow();
+      QStringList key;
+      for (size_t level = 0; level < sortLevels; ++level) key << Eval(groupHeaders_[level]->condition, Ctx{nullptr, &cur_});
+      keys.emplace_back(std::move(key), rows.size());
+      rows.push_back(cur_);
+    }
+    QCollator collator{QLocale(QLocale::Czech)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+      for (qsizetype i = 0; i < a.first.size(); ++i)
+        if (const int c = collator.compare(a.first[i], b.first[i]); c != 0) return c < 0;
+      return false;
+    });
+    std::vector<std::vector<QString>> ordered;
+    ordered.reserve(rows.size());
+    for (const auto& k : keys) ordered.push_back(std::move(rows[k.second]));
+    rows = std::move(ordered);
+  }
+  size_t next = 0;
+  auto atEnd = [&] { return sortLevels > 0 ? next >= rows.size() : src_.Eof(); };
+  auto advance = [&] {
+    if (sortLevels > 0) ++next;
+    else src_.Next();
+  };
+
   StartPage();
   bool first = true;
   int row = 0;
-  for (src_.First(); !src_.Eof() && !cancelled_; src_.Next()) {
-    ReadRow();
+  if (sortLevels == 0) src_.First();
+  for (; !atEnd() && !cancelled_; advance()) {
+    if (sortLevels > 0) cur_ = rows[next];
+    else ReadRow();
+    ReadNumbers();
     const Ctx curCtx{&reportAcc_, &cur_};
     size_t changed = levels;
     for (size_t level = 0; level < levels; ++level) {

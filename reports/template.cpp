@@ -326,6 +326,7 @@ bool ReadBand(const XmlNode& n, BandDef& b, Reader& r) {
   b.keepTogether = r.Flag(n, "KeepTogether");
   b.startNewPage = r.Flag(n, "StartNewPage");
   b.repeatHeader = r.Flag(n, "RepeatHeader");
+  b.sortRows = r.Flag(n, "SortRows");
   b.condition = ParseExpression(n.Attr(QStringLiteral("Condition")));
   b.evenFill = r.Color(n, "EvenFill", QColor());
   b.oddFill = r.Color(n, "OddFill", QColor());

@@ -79,6 +79,7 @@ struct BandDef {
   double height = 0;
   bool stretch = false, keepTogether = false;
   bool startNewPage = false, repeatHeader = false;  // group header
+  bool sortRows = false;  // group header: the group's rows are brought together
   Expression condition;                              // group header
   QColor evenFill, oddFill;                          // data band
   std::vector<ObjDef> objects;

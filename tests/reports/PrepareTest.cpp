@@ -75,10 +75,22 @@ TEST(Prepare, GroupsBreakOnTheConditionWithCountsAndTotals) {
   EXPECT_TRUE(all.contains(QStringLiteral("Celková stopáž: %1 min").arg(total)));
   EXPECT_TRUE(all.contains(QStringLiteral("Celkem filmů: 30")));
 
-  // An unordered list starts a new group at every change.
-  MemorySource mixed = Films(6, {QStringLiteral("Drama"), QStringLiteral("Komedie")});
+  // Rows of one genre are brought together, genres in Czech order, films in source order.
+  MemorySource mixed = Films(6, {QStringLiteral("Komedie"), QStringLiteral("Činohra"), QStringLiteral("Drama")});
   const PreparedReport m = Prepare(def, mixed);
-  EXPECT_EQ(PageTexts(m, 0).count(QStringLiteral("Filmů v žánru: 1")), 6);
+  QStringList seen;
+  for (const QString& t : PageTexts(m, 0))
+    if (t.startsWith(QStringLiteral("Film č.")) || t == QStringLiteral("Komedie") || t == QStringLiteral("Činohra") ||
+        t == QStringLiteral("Drama") || t.startsWith(QStringLiteral("Filmů v")))
+      seen << t;
+  EXPECT_EQ(seen, (QStringList{"Činohra", FilmTitle(2), FilmTitle(5), "Filmů v žánru: 2",
+                               "Drama", FilmTitle(3), FilmTitle(6), "Filmů v žánru: 2",
+                               "Komedie", FilmTitle(1), FilmTitle(4), "Filmů v žánru: 2"}));
+  // Without the option a group breaks wherever the value changes.
+  ReportDef plain = def;
+  for (BandDef& b : plain.pages[0].bands) b.sortRows = false;
+  MemorySource again = Films(6, {QStringLiteral("Komedie"), QStringLiteral("Činohra"), QStringLiteral("Drama")});
+  EXPECT_EQ(PageTexts(Prepare(plain, again), 0).count(QStringLiteral("Filmů v žánru: 1")), 6);
 }
 
 TEST(Prepare, LongTitleWrapsAndStretchesItsBandAndWhatFollowsMoves) {
