@@ -104,7 +104,7 @@ class TRptReport {
   TRptReport();
   ~TRptReport();
 
-  TRptDataset* DataSet = nullptr;
+  DataSource* DataSet = nullptr;  // normally a TRptDataset
   QString DataSetName = QStringLiteral("RptDataset1");
   QString IniFile;
   double PreviewZoom = 1.0;
