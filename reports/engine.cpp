@@ -104,7 +104,13 @@ void TRptDataset::Next() {
 
 bool TRptDataset::Eof() const { return !dataSet_ || !dataSet_->Active() || dataSet_->IsEmpty() || dataSet_->Eof(); }
 
-QString TRptDataset::FieldText(int index) const { return Unicode(dataSet_->Field(index).AsString()); }
+QString TRptDataset::FieldText(int index) const {
+  const std::string ansi = dataSet_->Field(index).AsString();
+  QString text(static_cast<qsizetype>(ansi.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const char c : ansi) *out++ = QChar(orvek3::AnsiCharToUnicode(static_cast<unsigned char>(c)));
+  return text;
+}
 
 void TRptDataset::SaveBookmark() { bookmark_ = dataSet_ && dataSet_->Active() ? dataSet_->GetBookmark() : 0; }
 

@@ -54,6 +54,7 @@ struct FontCache {
   RunFont font;
   QFont qfont;
   std::unique_ptr<QFontMetricsF> metrics;
+  QHash<QString, double> widths;
 };
 
 class Preparer {
@@ -77,7 +78,9 @@ class Preparer {
   int FieldSlot(const QString& field) const { return fieldSlot_.value(field, -1); }
   QString Eval(const Expression& e, const Ctx& ctx) const;
   uint16_t FontIndex(const FontDef& f);
-  std::vector<Line> Break(const QString& text, uint16_t font, double widthUnits, bool wrap);
+  void Break(const QString& text, uint16_t font, double widthUnits, bool wrap, std::vector<Line>& lines);
+  // Text width in layout units; genres and names repeat, so widths are remembered.
+  double Width(uint16_t font, const QString& text);
   LaidBand Layout(const BandDef& band, const Ctx& ctx, double width, int row);
   void Place(LaidBand& lb, double x);
   void StartPage();
@@ -117,6 +120,11 @@ class Preparer {
   std::vector<const BandDef*> groupHeaders_, groupFooters_;  // by level, outermost first
 
   std::vector<FontCache> fonts_;
+  std::vector<double> growth_, shift_;
+  std::vector<std::vector<Line>> lines_;
+  std::vector<QString> texts_;
+  std::vector<char> hidden_;
+  std::vector<uint16_t> fontOf_;
   QString date_, time_;
   int pageNo_ = 0;
   int lineNo_ = 0;
@@ -225,12 +233,21 @@ uint16_t Preparer::FontIndex(const FontDef& f) {
   return static_cast<uint16_t>(out_.fonts.size() - 1);
 }
 
-std::vector<Line> Preparer::Break(const QString& text, uint16_t font, double widthUnits, bool wrap) {
+double Preparer::Width(uint16_t font, const QString& text) {
+  FontCache& fc = fonts_[font];
+  if (const auto it = fc.widths.constFind(text); it != fc.widths.constEnd()) return *it;
+  const double w = fc.metrics->horizontalAdvance(text);
+  if (fc.widths.size() < 20000) fc.widths.insert(text, w);
+  return w;
+}
+
+void Preparer::Break(const QString& text, uint16_t font, double widthUnits, bool wrap, std::vector<Line>& lines) {
   const FontCache& fc = fonts_[font];
-  std::vector<Line> lines;
+  lines.clear();
   const bool plain = !text.contains(u'\n') && !text.contains(u'\r');
   if (plain) {
-    const double w = fc.metrics->horizontalAdvance(text);
+    // A single line needs no width unless it might wrap; the painter aligns it.
+    const double w = wrap ? Width(font, text) : 0;
     if (!wrap || w <= widthUnits) {
       Line l;
       l.length = static_cast<int>(text.size());
@@ -238,7 +255,7 @@ std::vector<Line> Preparer::Break(const QString& text, uint16_t font, double wid
       l.height = fc.metrics->ascent() + fc.metrics->descent();
       l.ascent = fc.metrics->ascent();
       lines.push_back(l);
-      return lines;
+      return;
     }
   }
   QString t = text;
@@ -266,36 +283,43 @@ std::vector<Line> Preparer::Break(const QString& text, uint16_t font, double wid
     lines.push_back(l);
   }
   layout.endLayout();
-  return lines;
 }
 
 Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double width, int row) {
   LaidBand lb;
   lb.height = band.height;
   const size_t n = band.objects.size();
-  std::vector<double> growth(n, 0);
-  std::vector<std::vector<Line>> lines(n);
-  std::vector<QString> texts(n);
-  std::vector<bool> hidden(n, false);
-  std::vector<uint16_t> fontOf(n, 0);
+  // Scratch kept between rows, so a row costs no allocations of its own.
+  std::vector<double>& growth = growth_;
+  std::vector<std::vector<Line>>& lines = lines_;
+  std::vector<QString>& texts = texts_;
+  std::vector<char>& hidden = hidden_;
+  std::vector<uint16_t>& fontOf = fontOf_;
+  std::vector<double>& shift = shift_;
+  growth.assign(n, 0);
+  if (lines.size() < n) lines.resize(n);
+  for (size_t i = 0; i < n; ++i) lines[i].clear();
+  texts.resize(n);
+  hidden.assign(n, 0);
+  fontOf.assign(n, 0);
   for (size_t i = 0; i < n; ++i) {
     const ObjDef& o = band.objects[i];
     if (o.kind != ObjKind::Text) continue;
     texts[i] = Eval(o.text, ctx);
     if (o.hideEmpty && texts[i].trimmed().isEmpty()) {
-      hidden[i] = true;
+      hidden[i] = 1;
       continue;
     }
     fontOf[i] = FontIndex(o.font);
     const double inner = std::max(0.0, o.width - 2 * kPad) / kMmPerUnit;
-    lines[i] = Break(texts[i], fontOf[i], inner, o.wordWrap);
+    Break(texts[i], fontOf[i], inner, o.wordWrap, lines[i]);
     if (o.stretch && !lines[i].empty()) {
       const double need = (lines[i].back().y + lines[i].back().height) * kMmPerUnit;
       growth[i] = std::max(0.0, need - o.height);
     }
   }
   // Objects below a stretched one move down with it.
-  std::vector<double> shift(n, 0);
+  shift.assign(n, 0);
   for (size_t j = 0; j < n; ++j)
     for (size_t i = 0; i < n; ++i)
       if (growth[i] > 0 && i != j && band.objects[j].top >= band.objects[i].top + band.objects[i].height - kEps)
@@ -371,8 +395,10 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
     if (o.valign == VAlign::Center) dy = (h - textH) / 2;
     else if (o.valign == VAlign::Bottom) dy = h - textH;
     QString t = texts[i];
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(u'\r', u'\n');
+    if (t.contains(u'\r')) {
+      t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+      t.replace(u'\r', u'\n');
+    }
     const double inner = std::max(0.0, o.width - 2 * kPad);
     for (size_t k = 0; k < ls.size(); ++k) {
       const Line& l = ls[k];

@@ -71,6 +71,9 @@ void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, co
   int currentFont = -1;
   QRgb currentColor = 0;
   bool penSet = false;
+  bool linePenSet = false;
+  QRgb linePenColor = 0;
+  float linePenWidth = 0;
   for (const PreparedItem& it : page.items) {
     const double x = it.x * kUnitsPerMm, y = it.y * kUnitsPerMm, w = it.w * kUnitsPerMm, h = it.h * kUnitsPerMm;
     switch (it.kind) {
@@ -88,6 +91,7 @@ void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, co
           painter.setPen(QColor::fromRgba(it.color));
           currentColor = it.color;
           penSet = true;
+          linePenSet = false;
         }
         double tx = x;
         if (it.frame != 0) {
@@ -98,9 +102,15 @@ void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, co
         break;
       }
       case ItemKind::Line: {
-        QPen pen(QColor::fromRgba(it.color), std::max(0.0f, it.lineWidth) * kUnitsPerMm);
-        pen.setCapStyle(Qt::FlatCap);
-        painter.setPen(pen);
+        // Rules repeat row after row: the pen is changed only when it differs.
+        if (!linePenSet || linePenColor != it.color || linePenWidth != it.lineWidth) {
+          QPen pen(QColor::fromRgba(it.color), std::max(0.0f, it.lineWidth) * kUnitsPerMm);
+          pen.setCapStyle(Qt::FlatCap);
+          painter.setPen(pen);
+          linePenSet = true;
+          linePenColor = it.color;
+          linePenWidth = it.lineWidth;
+        }
         penSet = false;
         painter.drawLine(QPointF(x, y), QPointF(x + w, y + h));
         break;
@@ -120,6 +130,7 @@ void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, co
         QPen pen(QColor::fromRgba(it.color), it.lineWidth * kUnitsPerMm);
         painter.setPen(pen);
         penSet = false;
+        linePenSet = false;
         if (it.frame == (kFrameLeft | kFrameTop | kFrameRight | kFrameBottom)) {
           painter.setBrush(Qt::NoBrush);
           if (it.radius > 0) painter.drawRoundedRect(r, it.radius * kUnitsPerMm, it.radius * kUnitsPerMm);
