@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n
+  poppler-utils
 )
 if [ "${1:-}" = "--with-display" ]; then
   packages+=(xvfb xauth)
