@@ -83,6 +83,7 @@ class Preparer {
   double Width(uint16_t font, const QString& text);
   LaidBand Layout(const BandDef& band, const Ctx& ctx, double width, int row);
   void Place(LaidBand& lb, double x);
+  void PlaceSplit(LaidBand& lb, bool dataArea);
   void StartPage();
   void EndPage();
   // Room for a band of the data area: next column or next page when needed.
@@ -504,7 +505,7 @@ void Preparer::Ensure(double height, bool dataArea) {
     y_ = dataTop_;
     return;
   }
-  // A band taller than a whole empty page stays where it is and runs over the bottom.
+  // A band taller than a whole empty page is split where it stands.
   if (!dataOnPage_ && y_ <= dataTop_ + kEps) return;
   EndPage();
   StartPage();
@@ -529,8 +530,67 @@ void Preparer::PlaceBand(const BandDef* band, const Ctx& ctx, bool dataArea, int
   // Page numbers and repeated headers may change what the band shows.
   if (addRowToPage) pageAcc_.Add(aggValues_, aggOk_);
   if (pageNo_ != pageBefore || column_ != columnBefore) lb = Layout(*band, ctx, width, row);
-  Place(lb, dataArea ? ColumnX() : page_.leftMargin);
+  if (y_ + lb.height > bottom_ + kEps) PlaceSplit(lb, dataArea);
+  else Place(lb, dataArea ? ColumnX() : page_.leftMargin);
   if (dataArea) dataOnPage_ = true;
+}
+
+void Preparer::PlaceSplit(LaidBand& lb, bool dataArea) {
+  // A band taller than the room left on an empty page goes on over the following pages:
+  // what fits stays, text lines and objects below the break move on, a frame or fill
+  // crossing the break is cut in two.
+  std::vector<PreparedItem> pending = std::move(lb.items);
+  double offset = 0;  // band coordinate at the top of the current piece
+  for (;;) {
+    const double room = std::max(0.0, bottom_ - y_);
+    const double x = dataArea ? ColumnX() : page_.leftMargin;
+    std::vector<PreparedItem> rest;
+    auto& items = out_.pages.back().items;
+    for (PreparedItem& it : pending) {
+      const double top = it.y - offset;
+      const double h = it.kind == ItemKind::Line ? std::max(0.0f, it.h) : it.h;
+      if (top + h <= room + kEps || (top <= kEps && h > room)) {
+        if (it.kind == ItemKind::Rect && top + h > room + kEps) {
+          PreparedItem tail = it;
+          tail.y = static_cast<float>(offset + room);
+          tail.h = static_cast<float>(top + h - room);
+          rest.push_back(tail);
+          it.h = static_cast<float>(room - top);
+        }
+        it.x += static_cast<float>(x);
+        it.y = static_cast<float>(y_ + top);
+        items.push_back(std::move(it));
+      } else if (it.kind == ItemKind::Rect && top < room) {
+        PreparedItem tail = it;
+        tail.y = static_cast<float>(offset + room);
+        tail.h = static_cast<float>(top + h - room);
+        rest.push_back(tail);
+        it.h = static_cast<float>(room - top);
+        it.x += static_cast<float>(x);
+        it.y = static_cast<float>(y_ + top);
+        items.push_back(std::move(it));
+      } else {
+        rest.push_back(std::move(it));
+      }
+    }
+    if (rest.empty() || cancelled_) {
+      y_ += std::max(0.0, lb.height - offset);
+      return;
+    }
+    // The next piece starts at the highest item left.
+    double next = rest.front().y;
+    for (const PreparedItem& it : rest) next = std::min(next, static_cast<double>(it.y));
+    offset = next;
+    if (dataArea && column_ + 1 < page_.columns) {
+      ++column_;
+      y_ = dataTop_;
+    } else {
+      EndPage();
+      StartPage();
+      if (dataArea) ColumnHeaderIfDue();
+    }
+    pending = std::move(rest);
+  }
 }
 
 void Preparer::ReadRow() {

@@ -207,3 +207,45 @@ TEST(Prepare, EmptySourceAndCancelStillGiveWholePages) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, BandTallerThanAPageIsSplitAcrossPages) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\" TopMargin=\"10\" BottomMargin=\"10\">"
+      "<Band Type=\"MasterData\" Height=\"6\" Stretch=\"1\">"
+      "<Text Name=\"Dlouhy\" Width=\"60\" Height=\"5\" WordWrap=\"1\" Stretch=\"1\" Frame=\"All\" Fill=\"#EEEEEE\">"
+      "[RptDataset1.\"Koment\"]</Text></Band>"
+      "<Band Type=\"PageFooter\" Height=\"8\"><Text Name=\"F\" Width=\"50\" Height=\"5\">Strana [Page#]</Text></Band>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  QStringList words;
+  for (int i = 1; i <= 600; ++i) words << QStringLiteral("slovo%1").arg(i, 3, 10, QChar(u'0'));
+  MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+  s.AddRow({"1", "", "", "", "", "", "", "", words.join(u' '), ""});
+  s.AddRow({"2", "", "", "", "", "", "", "", QStringLiteral("konec"), ""});
+  const PreparedReport r = Prepare(def, s);
+  ASSERT_GE(r.pages.size(), 3u);
+  QStringList seen;
+  double frameHeight = 0;
+  for (size_t p = 0; p < r.pages.size(); ++p) {
+    EXPECT_TRUE(FindRun(r, p, QStringLiteral("Strana %1").arg(p + 1)));
+    for (const PreparedItem& it : r.pages[p].items) {
+      if (it.kind == ItemKind::Rect) frameHeight += it.h;
+      if (it.text.startsWith(QStringLiteral("Strana"))) continue;
+      EXPECT_LE(it.y + it.h, 297 - 10 - 8 + 0.01) << "page " << p;
+      EXPECT_GE(it.y, 10 - 0.01);
+      if (it.kind == ItemKind::Text) seen << it.text.split(u' ', Qt::SkipEmptyParts);
+    }
+  }
+  EXPECT_EQ(seen.mid(0, 600), words);
+  EXPECT_EQ(seen.back(), QStringLiteral("konec"));
+  // The frame is cut at each break, none of it lost.
+  const PreparedItem* last = FindRun(r, r.pages.size() - 1, QStringLiteral("konec"));
+  ASSERT_TRUE(last);
+  EXPECT_GT(frameHeight, 2 * (297 - 28) - 1);
+}
+
+}  // namespace
+}  // namespace rpt
