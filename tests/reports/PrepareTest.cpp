@@ -249,3 +249,40 @@ TEST(Prepare, BandTallerThanAPageIsSplitAcrossPages) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, AggregatesLineNumbersAndHiddenEmptyTextsFollowTheirScope) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\">"
+      "<Band Type=\"GroupHeader\" Height=\"5\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\">"
+      "<Text Name=\"G\" Width=\"80\" Height=\"5\">[RptDataset1.\"Zanr\"]</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"5\">"
+      "<Text Name=\"T\" Width=\"80\" Height=\"5\">[Line#]. [RptDataset1.\"Titul\"]</Text>"
+      "<Text Name=\"K\" Left=\"90\" Width=\"40\" Height=\"5\" HideIfEmpty=\"1\" Fill=\"#FFFF00\">[RptDataset1.\"Koment\"]</Text>"
+      "</Band>"
+      "<Band Type=\"GroupFooter\" Height=\"5\"><Text Name=\"GF\" Width=\"150\" Height=\"5\">"
+      "[COUNT]|[MIN(RptDataset1.\"Stopaz\")]|[MAX(RptDataset1.\"Stopaz\")]|[AVG(RptDataset1.\"Stopaz\")]</Text></Band>"
+      "<Band Type=\"PageFooter\" Height=\"5\"><Text Name=\"PF\" Width=\"80\" Height=\"5\">[SUM(RptDataset1.\"Stopaz\")]</Text></Band>"
+      "<Band Type=\"ReportSummary\" Height=\"5\"><Text Name=\"S\" Width=\"80\" Height=\"5\">[COUNT]/[AVG(RptDataset1.\"Stopaz\")]</Text></Band>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+  const char* rows[][4] = {{"A", "Drama", "81", ""},   {"B", "Drama", "82 min", "x"}, {"C", "Drama", "83", ""},
+                           {"D", "Komedie", "84", ""}, {"E", "Komedie", "?", ""},     {"F", "Komedie", "87", ""}};
+  for (auto& r : rows) s.AddRow({"", r[0], "", r[2], r[1], "", "", "", r[3], ""});
+  const PreparedReport out = Prepare(def, s);
+  ASSERT_EQ(out.pages.size(), 1u);
+  const QStringList texts = PageTexts(out, 0);
+  EXPECT_EQ(texts, (QStringList{"Drama", "1. A", "2. B", "x", "3. C", "3|81|83|82", "Komedie", "1. D", "2. E", "3. F",
+                                "3|84|87|85,5", "6/83,4", "417"}));
+  // Only the one non-empty comment got its fill.
+  int fills = 0;
+  for (const PreparedItem& it : out.pages[0].items)
+    if (it.kind == ItemKind::Rect && it.fill == qRgb(255, 255, 0)) ++fills;
+  EXPECT_EQ(fills, 1);
+}
+
+}  // namespace
+}  // namespace rpt
