@@ -137,6 +137,7 @@ class Preparer {
   Acc reportAcc_, pageAcc_;
   std::vector<Acc> groupAcc_;
   std::vector<bool> groupOpen_;
+  std::vector<std::vector<QString>> groupRows_;  // by level: the row that opened the group
 };
 
 bool Preparer::Check(QString* error) {
@@ -514,7 +515,8 @@ void Preparer::Ensure(double height, bool dataArea) {
   for (size_t level = 0; level < groupHeaders_.size(); ++level) {
     const BandDef* h = groupHeaders_[level];
     if (groupOpen_[level] && h->repeatHeader) {
-      LaidBand lb = Layout(*h, Ctx{&groupAcc_[level], &cur_}, ColumnWidth(), 0);
+      // The group's own values: the row at hand may already belong to the next group.
+      LaidBand lb = Layout(*h, Ctx{&groupAcc_[level], &groupRows_[level]}, ColumnWidth(), 0);
       Place(lb, ColumnX());
     }
   }
@@ -621,6 +623,7 @@ bool Preparer::Run(QString* error) {
   reportAcc_.Reset(aggSlots_.size());
   groupAcc_.assign(levels, Acc{});
   groupOpen_.assign(levels, false);
+  groupRows_.assign(levels, {});
   std::vector<QString> groupValues(levels);
 
   src_.Suspend();
@@ -695,8 +698,10 @@ bool Preparer::Run(QString* error) {
         EndPage();
         StartPage();
       }
-      groupOpen_[level] = true;
+      // Open only once placed, or a page break before it would repeat it as well.
       PlaceBand(groupHeaders_[level], Ctx{&groupAcc_[level], &cur_}, true);
+      groupOpen_[level] = true;
+      groupRows_[level] = cur_;
     }
     reportAcc_.Add(aggValues_, aggOk_);
     for (Acc& g : groupAcc_) g.Add(aggValues_, aggOk_);

@@ -286,3 +286,32 @@ TEST(Prepare, AggregatesLineNumbersAndHiddenEmptyTextsFollowTheirScope) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, RepeatedGroupHeadersShowTheirOwnGroupOnce) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"100\" TopMargin=\"10\" BottomMargin=\"10\">"
+      "<Band Type=\"GroupHeader\" Height=\"10\" RepeatHeader=\"1\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\">"
+      "<Text Name=\"G\" Width=\"80\" Height=\"5\">[RptDataset1.\"Zanr\"]</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"10\"><Text Name=\"T\" Width=\"80\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+      "<Band Type=\"GroupFooter\" Height=\"10\"><Text Name=\"GF\" Width=\"80\" Height=\"5\">Počet [COUNT]</Text></Band>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+  auto add = [&](const char* genre, int count) {
+    for (int i = 1; i <= count; ++i) s.AddRow({"", QString::fromLatin1(genre).toLower() + QString::number(i), "", "", genre, "", "", "", "", ""});
+  };
+  add("A", 6);  // header, six rows and the footer fill page one exactly
+  add("B", 7);  // header and seven rows fill page two, the footer goes on
+  add("C", 1);
+  const PreparedReport r = Prepare(def, s);
+  ASSERT_EQ(r.pages.size(), 3u);
+  EXPECT_EQ(PageTexts(r, 0), (QStringList{"A", "a1", "a2", "a3", "a4", "a5", "a6", "Počet 6"}));
+  EXPECT_EQ(PageTexts(r, 1), (QStringList{"B", "b1", "b2", "b3", "b4", "b5", "b6", "b7"}));
+  EXPECT_EQ(PageTexts(r, 2), (QStringList{"B", "Počet 7", "C", "c1", "Počet 1"}));
+}
+
+}  // namespace
+}  // namespace rpt
