@@ -315,3 +315,27 @@ TEST(Prepare, RepeatedGroupHeadersShowTheirOwnGroupOnce) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, GroupStartingOnANewPageLeavesNoEmptyPage) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\">"
+      "<Band Type=\"ReportTitle\" Height=\"10\"><Text Name=\"N\" Width=\"80\" Height=\"5\">Nadpis</Text></Band>"
+      "<Band Type=\"GroupHeader\" Height=\"10\" StartNewPage=\"1\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\">"
+      "<Text Name=\"G\" Width=\"80\" Height=\"5\">[RptDataset1.\"Zanr\"]</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"10\"><Text Name=\"T\" Width=\"80\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+      "</Page></Report>");
+  MemorySource films =
+      test::Films(9, {QStringLiteral("Drama"), QStringLiteral("Komedie"), QStringLiteral("Western")}, true);
+  const PreparedReport r = Prepare(def, films);
+  ASSERT_EQ(r.pages.size(), 3u);
+  EXPECT_EQ(PageTexts(r, 0).mid(0, 2), (QStringList{"Nadpis", "Drama"}));
+  EXPECT_EQ(PageTexts(r, 1).front(), QStringLiteral("Komedie"));
+  EXPECT_EQ(PageTexts(r, 2).front(), QStringLiteral("Western"));
+  EXPECT_EQ(PageTexts(r, 2).size(), 4);
+}
+
+}  // namespace
+}  // namespace rpt
