@@ -485,6 +485,8 @@ void Preparer::EndPage() {
     y_ = page_.height - page_.bottomMargin - lb.height;
     Place(lb, page_.leftMargin);
   }
+  // A long report keeps thousands of pages: no spare capacity.
+  out_.pages.back().items.shrink_to_fit();
   if (progress_ && !progress_(pageNo_)) cancelled_ = true;
 }
 
