@@ -177,7 +177,11 @@ bool TRptReport::LoadFromFile(const QString& path, bool noErrorWhenMissing) {
   XmlNode root;
   ReportDef def;
   QString error;
-  if (!ReadTemplateXml(bytes, root, &error) || !CompileTemplate(root, def, &error)) {
+  // Fields are checked now when the data set already has them, so a wrong name shows
+  // when the template is chosen, not only when it is run.
+  const bool fieldsKnown = DataSet && !DataSet->FieldNames().isEmpty();
+  if (!ReadTemplateXml(bytes, root, &error) || !CompileTemplate(root, def, &error) ||
+      (fieldsKnown && !CheckFieldReferences(def, *DataSet, &error))) {
     Interaction().ShowError(Fault(error));
     return false;
   }

@@ -141,19 +141,13 @@ class Preparer {
 };
 
 bool Preparer::Check(QString* error) {
+  if (!CheckFieldReferences(report_, src_, error)) return false;
   const QStringList names = src_.FieldNames();
-  auto checkExpr = [&](const Expression& e, const QString& owner) {
+  // Slots for the fields the template uses, in the order first used.
+  auto use = [&](const Expression& e) {
     for (const Segment& s : e.segments) {
       if (s.dataSet.isEmpty()) continue;
-      if (s.dataSet.compare(src_.UserName(), Qt::CaseInsensitive) != 0) {
-        if (error) *error = QStringLiteral("%1: neznámý zdroj dat „%2“ ve výrazu %3").arg(owner, s.dataSet, s.text);
-        return false;
-      }
-      const int index = names.indexOf(s.field);
-      if (index < 0) {
-        if (error) *error = QStringLiteral("%1: neznámé pole „%2“ ve výrazu %3").arg(owner, s.field, s.text);
-        return false;
-      }
+      const int index = static_cast<int>(names.indexOf(s.field));
       if (!fieldSlot_.contains(s.field)) {
         fieldSlot_.insert(s.field, static_cast<int>(sourceIndex_.size()));
         sourceIndex_.push_back(index);
@@ -164,12 +158,11 @@ bool Preparer::Check(QString* error) {
         aggSlots_.push_back(slot);
       }
     }
-    return true;
   };
   for (const BandDef& b : page_.bands) {
-    if (!checkExpr(b.condition, QStringLiteral("pás %1").arg(b.name))) return false;
+    use(b.condition);
     for (const ObjDef& o : b.objects)
-      if (o.kind == ObjKind::Text && !checkExpr(o.text, QStringLiteral("objekt %1").arg(o.name))) return false;
+      if (o.kind == ObjKind::Text) use(o.text);
     switch (b.type) {
       case BandType::ReportTitle: if (!title_) title_ = &b; break;
       case BandType::PageHeader: if (!pageHeader_) pageHeader_ = &b; break;
@@ -734,6 +727,33 @@ bool Preparer::Run(QString* error) {
 }
 
 }  // namespace
+
+bool CheckFieldReferences(const ReportDef& report, const DataSource& source, QString* error) {
+  const QStringList names = source.FieldNames();
+  auto check = [&](const Expression& e, const QString& owner) {
+    for (const Segment& s : e.segments) {
+      if (s.dataSet.isEmpty()) continue;
+      QString why;
+      if (s.dataSet.compare(source.UserName(), Qt::CaseInsensitive) != 0)
+        why = QStringLiteral("%1: neznámý zdroj dat „%2“ ve výrazu %3").arg(owner, s.dataSet, s.text);
+      else if (!names.contains(s.field))
+        why = QStringLiteral("%1: neznámé pole „%2“ ve výrazu %3").arg(owner, s.field, s.text);
+      if (!why.isEmpty()) {
+        if (error) *error = why;
+        return false;
+      }
+    }
+    return true;
+  };
+  for (const PageDef& page : report.pages) {
+    for (const BandDef& b : page.bands) {
+      if (!check(b.condition, QStringLiteral("pás %1").arg(b.name))) return false;
+      for (const ObjDef& o : b.objects)
+        if (o.kind == ObjKind::Text && !check(o.text, QStringLiteral("objekt %1").arg(o.name))) return false;
+    }
+  }
+  return true;
+}
 
 QFont LayoutFont(const RunFont& font) {
   QFont f(font.family);

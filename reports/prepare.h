@@ -110,6 +110,10 @@ QFont LayoutFont(const RunFont& font);
 // Reports a finished page; returning false cancels preparation.
 using ProgressFn = std::function<bool(int pagesSoFar)>;
 
+// Every field and data set a template names exists in the source; false with a Czech
+// reason naming the object otherwise.
+bool CheckFieldReferences(const ReportDef& report, const DataSource& source, QString* error);
+
 // Prepares the report over the source (the one whose user name the template uses); the
 // source's current row is put back and its views resumed afterwards, also on failure.
 // False with a Czech reason (naming the object) for an unknown field or data set.

@@ -173,6 +173,9 @@ TEST_F(SestavyTest, BrokenTemplateIsReportedAndNothingIsWritten) {
   Write(QStringLiteral("rozbita.ksr"), "<Report ReportOptions.Name=\"Rozbitá\"><Page Width=\"210\" Height=\"297\">"
                                        "<Band Type=\"Zazrak\" Name=\"B\"/></Page></Report>");
   Write(QStringLiteral("uriznuta.ksr"), "<Report ReportOptions.Name=\"Uříznutá\"><Page");
+  Write(QStringLiteral("vpole.ksr"), "<Report ReportOptions.Name=\"Pole\"><Page Width=\"210\" Height=\"297\">"
+                                     "<Band Type=\"MasterData\" Height=\"5\"><Text Name=\"Reziser1\" Width=\"50\" Height=\"5\">"
+                                     "[RptDataset1.\"Reziser\"]</Text></Band></Page></Report>");
   THlavni h(dir_);
   const QStringList before = QDir(dir_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
   TSestavy w(h);
@@ -186,6 +189,13 @@ TEST_F(SestavyTest, BrokenTemplateIsReportedAndNothingIsWritten) {
   ASSERT_EQ(seam->Calls().size(), 2u);
   EXPECT_TRUE(seam->Calls()[1].text.contains(QStringLiteral("uriznuta.ksr")));
   EXPECT_TRUE(seam->Calls()[1].text.contains(QStringLiteral("XML")));
+  // An unknown field shows as soon as the template is chosen, naming file, object and field.
+  Tree(w)->setCurrentItem(Tree(w)->topLevelItem(0)->child(2));
+  ASSERT_EQ(seam->Calls().size(), 3u);
+  EXPECT_TRUE(seam->Calls()[2].text.contains(QStringLiteral("vpole.ksr")));
+  EXPECT_TRUE(seam->Calls()[2].text.contains(QStringLiteral("Reziser1")));
+  EXPECT_TRUE(seam->Calls()[2].text.contains(QStringLiteral("„Reziser“")));
+  EXPECT_FALSE(Enabled(w, "Tl_Nahled"));
   EXPECT_EQ(QDir(dir_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
