@@ -306,9 +306,10 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
       continue;
     }
     fontOf[i] = FontIndex(o.font);
-    const double inner = std::max(0.0, o.width - 2 * kPad) / kMmPerUnit;
+    const bool turned = o.rotation == 90 || o.rotation == 270;
+    const double inner = std::max(0.0, (turned ? o.height : o.width) - 2 * kPad) / kMmPerUnit;
     Break(texts[i], fontOf[i], inner, o.wordWrap, lines[i]);
-    if (o.stretch && !lines[i].empty()) {
+    if (o.stretch && !turned && !lines[i].empty()) {
       const double need = (lines[i].back().y + lines[i].back().height) * kMmPerUnit;
       growth[i] = std::max(0.0, need - o.height);
     }
@@ -363,7 +364,7 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
       it.y = static_cast<float>(top + (h - ih) / 2);
       it.w = static_cast<float>(w);
       it.h = static_cast<float>(ih);
-      it.image = static_cast<uint32_t>(out_.images.size());
+      it.image = static_cast<uint16_t>(out_.images.size());
       out_.images.push_back(o.image);
       lb.items.push_back(it);
       continue;
@@ -385,31 +386,43 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
     if (o.kind != ObjKind::Text) continue;
     const std::vector<Line>& ls = lines[i];
     if (ls.empty()) continue;
+    // A turned text runs along the object's height, its lines stacked across the width.
+    const int turn = o.rotation == 90 ? 1 : o.rotation == 270 ? 3 : 0;
+    const double across = turn ? o.width : h;
     const double textH = (ls.back().y + ls.back().height) * kMmPerUnit;
     double dy = 0;
-    if (o.valign == VAlign::Center) dy = (h - textH) / 2;
-    else if (o.valign == VAlign::Bottom) dy = h - textH;
+    if (o.valign == VAlign::Center) dy = (across - textH) / 2;
+    else if (o.valign == VAlign::Bottom) dy = across - textH;
     QString t = texts[i];
     if (t.contains(u'\r')) {
       t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
       t.replace(u'\r', u'\n');
     }
-    const double inner = std::max(0.0, o.width - 2 * kPad);
+    const double inner = std::max(0.0, (turn ? o.height : o.width) - 2 * kPad);
     for (size_t k = 0; k < ls.size(); ++k) {
       const Line& l = ls[k];
-      const double ly = top + dy + l.y * kMmPerUnit;
+      const double ly = dy + l.y * kMmPerUnit;
+      const double lh = l.height * kMmPerUnit;
       // Without stretch, lines past the object's bottom are cut off (the first stays).
-      if (k > 0 && ly + l.height * kMmPerUnit > top + h + 0.01) break;
+      if (k > 0 && ly + lh > across + 0.01) break;
       QString run = t.mid(l.start, l.length);
       while (!run.isEmpty() && (run.back().isSpace() || run.back() == u'\n')) run.chop(1);
       if (run.isEmpty()) continue;
       PreparedItem it;
       it.kind = ItemKind::Text;
       it.font = fontOf[i];
-      it.x = static_cast<float>(o.left + kPad);
-      it.y = static_cast<float>(ly);
-      it.w = static_cast<float>(inner);
-      it.h = static_cast<float>(l.height * kMmPerUnit);
+      it.turn = static_cast<uint8_t>(turn);
+      if (turn == 0) {
+        it.x = static_cast<float>(o.left + kPad);
+        it.y = static_cast<float>(top + ly);
+        it.w = static_cast<float>(inner);
+        it.h = static_cast<float>(lh);
+      } else {
+        it.x = static_cast<float>(turn == 1 ? o.left + ly : o.left + o.width - ly - lh);
+        it.y = static_cast<float>(top + kPad);
+        it.w = static_cast<float>(lh);
+        it.h = static_cast<float>(inner);
+      }
       it.ascent = static_cast<float>(l.ascent * kMmPerUnit);
       it.color = o.color.rgba();
       switch (o.halign) {
