@@ -646,11 +646,16 @@ bool Preparer::Run(QString* error) {
 
   // Groups that gather their rows: the rows are read first and ordered by the group
   // values, stably, so the source's order holds inside a group.
+  // A group kept together needs its rows ahead as well.
   size_t sortLevels = 0;
-  for (size_t level = 0; level < levels; ++level)
+  bool buffered = false;
+  for (size_t level = 0; level < levels; ++level) {
     if (groupHeaders_[level]->sortRows) sortLevels = level + 1;
+    if (groupHeaders_[level]->keepTogether) buffered = true;
+  }
+  buffered = buffered || sortLevels > 0;
   std::vector<std::vector<QString>> rows;
-  if (sortLevels > 0) {
+  if (buffered) {
     std::vector<std::pair<QStringList, size_t>> keys;
     for (src_.First(); !src_.Eof(); src_.Next()) {
       ReadRow();
@@ -672,18 +677,48 @@ bool Preparer::Run(QString* error) {
     rows = std::move(ordered);
   }
   size_t next = 0;
-  auto atEnd = [&] { return sortLevels > 0 ? next >= rows.size() : src_.Eof(); };
+  auto atEnd = [&] { return buffered ? next >= rows.size() : src_.Eof(); };
   auto advance = [&] {
-    if (sortLevels > 0) ++next;
+    if (buffered) ++next;
     else src_.Next();
+  };
+  // The height of the group of this level starting at row `from`, header to footer,
+  // with the inner groups' headers and footers.
+  auto groupHeight = [&](size_t level, size_t from) {
+    auto values = [&](size_t r, size_t upTo) {
+      QStringList v;
+      for (size_t l = 0; l <= upTo; ++l) v << Eval(groupHeaders_[l]->condition, Ctx{nullptr, &rows[r]});
+      return v;
+    };
+    const QStringList own = values(from, level);
+    double height = Layout(*groupHeaders_[level], Ctx{&groupAcc_[level], &rows[from]}, ColumnWidth(), 0).height;
+    QStringList inner = values(from, levels - 1);
+    for (size_t r = from; r < rows.size(); ++r) {
+      const QStringList v = values(r, levels - 1);
+      if (v.mid(0, static_cast<qsizetype>(level) + 1) != own) break;
+      for (size_t l = level + 1; l < levels; ++l) {
+        if (r > from && v[static_cast<qsizetype>(l)] != inner[static_cast<qsizetype>(l)]) {
+          for (size_t k = l; k < levels; ++k) {
+            if (groupFooters_[k]) height += groupFooters_[k]->height;
+            height += groupHeaders_[k]->height;
+          }
+          break;
+        }
+      }
+      inner = v;
+      if (data_) height += Layout(*data_, Ctx{&reportAcc_, &rows[r]}, ColumnWidth(), static_cast<int>(r)).height;
+    }
+    for (size_t k = level; k < levels; ++k)
+      if (groupFooters_[k]) height += groupFooters_[k]->height;
+    return height;
   };
 
   StartPage();
   bool first = true;
   int row = 0;
-  if (sortLevels == 0) src_.First();
+  if (!buffered) src_.First();
   for (; !atEnd() && !cancelled_; advance()) {
-    if (sortLevels > 0) cur_ = rows[next];
+    if (buffered) cur_ = rows[next];
     else ReadRow();
     ReadNumbers();
     const Ctx curCtx{&reportAcc_, &cur_};
@@ -705,6 +740,20 @@ bool Preparer::Run(QString* error) {
       if (groupHeaders_[level]->startNewPage && (dataOnPage_ || column_ > 0)) {
         EndPage();
         StartPage();
+      } else if (groupHeaders_[level]->keepTogether && buffered && dataOnPage_) {
+        // A group that would break but fits a fresh page starts on one.
+        const double height = groupHeight(level, next);
+        const double fresh = bottom_ - page_.topMargin - (pageHeader_ ? pageHeader_->height : 0) -
+                             (columnHeader_ ? columnHeader_->height : 0);
+        if (y_ + height > bottom_ + kEps && height <= fresh + kEps) {
+          if (column_ + 1 < page_.columns) {
+            ++column_;
+            y_ = dataTop_;
+          } else {
+            EndPage();
+            StartPage();
+          }
+        }
       }
       // Open only once placed, or a page break before it would repeat it as well.
       PlaceBand(groupHeaders_[level], Ctx{&groupAcc_[level], &cur_}, true);
