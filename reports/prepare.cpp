@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <unordered_map>
 #include <limits>
 
 namespace rpt {
@@ -78,6 +79,8 @@ class Preparer {
   int FieldSlot(const QString& field) const { return fieldSlot_.value(field, -1); }
   QString Eval(const Expression& e, const Ctx& ctx) const;
   uint16_t FontIndex(const FontDef& f);
+  // The font of a text object, looked up once.
+  uint16_t FontOf(const ObjDef& o);
   void Break(const QString& text, uint16_t font, double widthUnits, bool wrap, std::vector<Line>& lines);
   // Text width in layout units; genres and names repeat, so widths are remembered.
   double Width(uint16_t font, const QString& text);
@@ -121,6 +124,7 @@ class Preparer {
   std::vector<const BandDef*> groupHeaders_, groupFooters_;  // by level, outermost first
 
   std::vector<FontCache> fonts_;
+  std::unordered_map<const ObjDef*, uint16_t> objectFont_;
   std::vector<double> growth_, shift_;
   std::vector<std::vector<Line>> lines_;
   std::vector<QString> texts_;
@@ -215,6 +219,13 @@ QString Preparer::Eval(const Expression& e, const Ctx& ctx) const {
   return s;
 }
 
+uint16_t Preparer::FontOf(const ObjDef& o) {
+  if (const auto it = objectFont_.find(&o); it != objectFont_.end()) return it->second;
+  const uint16_t index = FontIndex(o.font);
+  objectFont_.emplace(&o, index);
+  return index;
+}
+
 uint16_t Preparer::FontIndex(const FontDef& f) {
   RunFont rf{f.family, static_cast<float>(f.size), f.bold, f.italic, f.underline};
   for (size_t i = 0; i < out_.fonts.size(); ++i)
@@ -283,6 +294,7 @@ void Preparer::Break(const QString& text, uint16_t font, double widthUnits, bool
 Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double width, int row) {
   LaidBand lb;
   lb.height = band.height;
+  lb.items.reserve(band.objects.size() + 2);
   const size_t n = band.objects.size();
   // Scratch kept between rows, so a row costs no allocations of its own.
   std::vector<double>& growth = growth_;
@@ -305,7 +317,7 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
       hidden[i] = 1;
       continue;
     }
-    fontOf[i] = FontIndex(o.font);
+    fontOf[i] = FontOf(o);
     const bool turned = o.rotation == 90 || o.rotation == 270;
     const double inner = std::max(0.0, (turned ? o.height : o.width) - 2 * kPad) / kMmPerUnit;
     Break(texts[i], fontOf[i], inner, o.wordWrap, lines[i]);
@@ -464,6 +476,8 @@ void Preparer::StartPage() {
   PreparedPage p;
   p.width = static_cast<float>(page_.width);
   p.height = static_cast<float>(page_.height);
+  // Pages of one report hold about as many items each.
+  if (!out_.pages.empty()) p.items.reserve(out_.pages.back().items.size() + 16);
   out_.pages.push_back(std::move(p));
   ++pageNo_;
   pageAcc_.Reset(aggSlots_.size());
