@@ -27,6 +27,7 @@
 #include "Pomocne.h"
 #include "Prubeh.h"
 #include "PrikazyZaznamu.h"
+#include "Sestavy_f.h"
 #include "TextCodec.h"
 #include "TrideniRazeni_f.h"
 #include "FiltrZaznamu_f.h"
@@ -228,6 +229,7 @@ void THlavni::VytvoritAkce() {
       ZobrazitChybu(QString(), e);
     }
   });
+  connect(Akce("Akce_Sestavy"), &QAction::triggered, this, [this] { Akce_Sestavy(*this); });
   connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
   connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
   connect(Akce("Akce_SirkaSloupcuVychozi"), &QAction::triggered, this, [this] { SirkaSloupcuVychozi(); });

@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n
-  desktop-file-utils libxml2-utils
+  desktop-file-utils libxml2-utils poppler-utils
 )
 for option in "$@"; do
   case "$option" in

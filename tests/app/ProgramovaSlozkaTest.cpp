@@ -91,3 +91,18 @@ TEST(Ikony, FallbackIsUsedWhenTheThemeLacksTheIcon) {
 
 }  // namespace
 }  // namespace kalmetra
+
+namespace kalmetra {
+namespace {
+
+TEST(ProgramovaSlozka, SesHoldsTheShippedTemplates) {
+  const QDir shipped(QStringLiteral(KALMETRA_SOURCE_DIR "/resources/sestavy"));
+  const QStringList files = shipped.entryList({QStringLiteral("*.ksr")}, QDir::Files);
+  EXPECT_EQ(files.size(), 3);
+  for (const QString& file : files) {
+    EXPECT_EQ(ReadAll(kProgramDir + "/Ses/" + file), ReadAll(shipped.filePath(file))) << file.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace kalmetra

@@ -1,0 +1,261 @@
+#include "engine.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+
+#include "preview.h"
+#include "record_set.h"
+#include "render.h"
+#include "sql_text.h"
+
+namespace rpt {
+
+namespace {
+
+QString Unicode(const std::string& ansi) { return QString::fromStdU16String(orvek3::AnsiToUtf16(ansi)); }
+
+QString Caption() { return QStringLiteral("Sestavy"); }
+
+EngineInteraction DefaultInteraction() {
+  EngineInteraction i;
+  i.ShowError = [](const QString& text) {
+    QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Ok, QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+  };
+  i.ShowInfo = [](const QString& text) {
+    QMessageBox box(QMessageBox::Information, Caption(), text, QMessageBox::Ok, QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+  };
+  i.ChoosePrinter = [](QPrinter& printer, int pageCount) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setMinMax(1, pageCount);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  i.ChoosePdfFile = [](const QString& suggested) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringLiteral("Export do PDF"), suggested,
+                                        QStringLiteral("Dokument PDF (*.pdf)"));
+  };
+  i.RunPreview = [](TRptPreview& preview) { preview.exec(); };
+  return i;
+}
+
+// Wait cursor and, past a second, a progress window that Esc cancels.
+class Progress {
+ public:
+  explicit Progress(const QString& title) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    dialog_.setWindowTitle(title);
+    dialog_.setLabelText(QStringLiteral("Připraveno stran: 0"));
+    dialog_.setCancelButtonText(QStringLiteral("Přerušit"));
+    dialog_.setRange(0, 0);
+    dialog_.setMinimumDuration(1000);
+    dialog_.setWindowModality(Qt::ApplicationModal);
+    timer_.start();
+  }
+  ~Progress() { QApplication::restoreOverrideCursor(); }
+  bool Step(int pages, const QString& label) {
+    if (timer_.elapsed() >= 1000) {
+      if (!dialog_.isVisible()) dialog_.show();
+      dialog_.setLabelText(label.arg(pages));
+      QApplication::processEvents();
+    }
+    return !dialog_.wasCanceled();
+  }
+
+ private:
+  QProgressDialog dialog_;
+  QElapsedTimer timer_;
+};
+
+}  // namespace
+
+EngineInteraction& Interaction() {
+  static EngineInteraction interaction = DefaultInteraction();
+  return interaction;
+}
+
+// ---------------------------------------------------------------------------------------
+
+QStringList TRptDataset::FieldNames() const {
+  QStringList names;
+  if (!dataSet_) return names;
+  for (int i = 0; i < dataSet_->FieldCount(); ++i) names << Unicode(dataSet_->Field(i).FieldName());
+  return names;
+}
+
+void TRptDataset::First() {
+  if (dataSet_ && dataSet_->Active()) dataSet_->First();
+}
+
+void TRptDataset::Next() {
+  if (dataSet_) dataSet_->Next();
+}
+
+bool TRptDataset::Eof() const { return !dataSet_ || !dataSet_->Active() || dataSet_->IsEmpty() || dataSet_->Eof(); }
+
+QString TRptDataset::FieldText(int index) const {
+  const std::string ansi = dataSet_->Field(index).AsString();
+  QString text(static_cast<qsizetype>(ansi.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const char c : ansi) *out++ = QChar(orvek3::AnsiCharToUnicode(static_cast<unsigned char>(c)));
+  return text;
+}
+
+void TRptDataset::SaveBookmark() { bookmark_ = dataSet_ && dataSet_->Active() ? dataSet_->GetBookmark() : 0; }
+
+void TRptDataset::RestoreBookmark() {
+  if (dataSet_ && dataSet_->BookmarkValid(bookmark_)) dataSet_->GotoBookmark(bookmark_);
+}
+
+void TRptDataset::Suspend() {
+  if (dataSet_) dataSet_->DisableControls();
+}
+
+void TRptDataset::Resume() {
+  if (dataSet_) dataSet_->EnableControls();
+}
+
+// ---------------------------------------------------------------------------------------
+
+bool TRptPDFExport::Export(TRptReport& report, const QString& path) {
+  PdfInfo info;
+  info.title = report.ReportOptions.Name;
+  info.author = Author.isEmpty() ? report.ReportOptions.Author : Author;
+  info.creator = Creator;
+  QString error;
+  bool ok;
+  if (ShowProgress) {
+    Progress progress(QStringLiteral("Export do PDF"));
+    ok = ExportPdf(report.Prepared(), path, info, &error,
+                   [&](int page) { return progress.Step(page, QStringLiteral("Zapsáno stran: %1")); });
+  } else {
+    ok = ExportPdf(report.Prepared(), path, info, &error);
+  }
+  if (!ok) Interaction().ShowError(QStringLiteral("Soubor „%1“ se nepodařilo zapsat: %2.").arg(path, error));
+  return ok;
+}
+
+void TRptDesigner::Design(TRptReport&) {
+  Interaction().ShowInfo(QStringLiteral("Návrhář sestav zatím není k dispozici."));
+}
+
+// ---------------------------------------------------------------------------------------
+
+TRptReport::TRptReport() = default;
+TRptReport::~TRptReport() = default;
+
+QString TRptReport::Fault(const QString& what) const {
+  return QStringLiteral("Sestavu „%1“ nelze použít: %2.").arg(QFileInfo(FileName).fileName(), what);
+}
+
+bool TRptReport::LoadFromFile(const QString& path, bool noErrorWhenMissing) {
+  loaded_ = false;
+  ReportOptions = ReportOptionsData{};
+  prepared_ = PreparedReport{};
+  FileName = path;
+  QFile file(path);
+  if (!file.exists()) {
+    if (!noErrorWhenMissing) Interaction().ShowError(Fault(QStringLiteral("soubor neexistuje")));
+    return false;
+  }
+  if (!file.open(QIODevice::ReadOnly)) {
+    Interaction().ShowError(Fault(QStringLiteral("soubor nelze otevřít (%1)").arg(file.errorString())));
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  XmlNode root;
+  ReportDef def;
+  QString error;
+  // Fields are checked now when the data set already has them, so a wrong name shows
+  // when the template is chosen, not only when it is run.
+  const bool fieldsKnown = DataSet && !DataSet->FieldNames().isEmpty();
+  if (!ReadTemplateXml(bytes, root, &error) || !CompileTemplate(root, def, &error) ||
+      (fieldsKnown && !CheckFieldReferences(def, *DataSet, &error))) {
+    Interaction().ShowError(Fault(error));
+    return false;
+  }
+  xml_ = std::move(root);
+  def_ = std::move(def);
+  ReportOptions.Name = def_.name;
+  ReportOptions.Author = def_.author;
+  ReportOptions.Description = def_.description;
+  loaded_ = true;
+  return true;
+}
+
+bool TRptReport::PrepareReport() {
+  prepared_ = PreparedReport{};
+  if (!loaded_) {
+    Interaction().ShowError(QStringLiteral("Není načtena žádná sestava."));
+    return false;
+  }
+  if (!DataSet) {
+    Interaction().ShowError(Fault(QStringLiteral("sestava nemá zdroj dat")));
+    return false;
+  }
+  QString error;
+  bool ok;
+  {
+    Progress progress(QStringLiteral("Příprava sestavy"));
+    ok = rpt::PrepareReport(def_, *DataSet, prepared_, &error,
+                            [&](int pages) { return progress.Step(pages, QStringLiteral("Připraveno stran: %1")); });
+  }
+  if (!ok) {
+    Interaction().ShowError(Fault(error));
+    prepared_ = PreparedReport{};
+    return false;
+  }
+  if (prepared_.cancelled) {
+    prepared_ = PreparedReport{};
+    return false;
+  }
+  return true;
+}
+
+void TRptReport::ShowReport() {
+  if (!PrepareReport()) return;
+  TRptPreview preview(*this, QApplication::activeWindow());
+  Interaction().RunPreview(preview);
+}
+
+bool TRptReport::Print() { return PrepareReport() && PrintPrepared(); }
+
+bool TRptReport::PrintPrepared() {
+  if (prepared_.pages.empty()) return false;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(ReportOptions.Name);
+  printer.setCreator(QStringLiteral("Kalmetra"));
+  const PreparedPage& first = prepared_.pages.front();
+  const bool landscape = first.width > first.height;
+  const QSizeF size = landscape ? QSizeF(first.height, first.width) : QSizeF(first.width, first.height);
+  printer.setPageLayout(QPageLayout(QPageSize(size, QPageSize::Millimeter),
+                                    landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+  if (!Interaction().ChoosePrinter(printer, static_cast<int>(prepared_.pages.size()))) return false;
+  QString error;
+  bool ok;
+  {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ok = PrintReport(prepared_, printer, &error);
+    QApplication::restoreOverrideCursor();
+  }
+  if (!ok) Interaction().ShowError(QStringLiteral("Tisk se nezdařil: %1.").arg(error));
+  return ok;
+}
+
+void TRptReport::DesignReport() {
+  TRptDesigner fallback;
+  (Designer ? Designer : &fallback)->Design(*this);
+}
+
+}  // namespace rpt

@@ -1,0 +1,149 @@
+// The engine's boundary: the components a window owns to load a template, prepare it
+// over a record set, preview, print, export it to PDF and design it.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+#include "prepare.h"
+#include "template.h"
+
+class QPrinter;
+
+namespace orvek3 {
+class TRecordSet;
+}
+
+namespace rpt {
+
+class TRptPreview;
+class TRptReport;
+
+// Adapts a record set of the data layer to the engine: the one place where catalogue
+// text (Windows-1250) becomes Unicode.
+class TRptDataset : public DataSource {
+ public:
+  QString UserName() const override { return userName_; }
+  void SetUserName(const QString& name) { userName_ = name; }
+  bool CloseDataSource() const { return closeDataSource_; }
+  void SetCloseDataSource(bool v) { closeDataSource_ = v; }
+  orvek3::TRecordSet* DataSet() const { return dataSet_; }
+  void SetDataSet(orvek3::TRecordSet* dataSet) { dataSet_ = dataSet; }
+
+  QStringList FieldNames() const override;
+  void First() override;
+  void Next() override;
+  bool Eof() const override;
+  QString FieldText(int index) const override;
+  void SaveBookmark() override;
+  void RestoreBookmark() override;
+  void Suspend() override;
+  void Resume() override;
+
+ private:
+  QString userName_ = QStringLiteral("RptDataset1");
+  bool closeDataSource_ = false;
+  orvek3::TRecordSet* dataSet_ = nullptr;
+  uint64_t bookmark_ = 0;
+};
+
+// How the engine talks to the user; the defaults use Qt's dialogs, a program or a test
+// puts its own in.
+struct EngineInteraction {
+  std::function<void(const QString& text)> ShowError;
+  std::function<void(const QString& text)> ShowInfo;
+  // Lets the user choose the printer and the pages; false when cancelled.
+  std::function<bool(QPrinter& printer, int pageCount)> ChoosePrinter;
+  // The PDF file to write; empty when cancelled.
+  std::function<QString(const QString& suggestedPath)> ChoosePdfFile;
+  // Shows the preview until it is closed.
+  std::function<void(TRptPreview& preview)> RunPreview;
+};
+EngineInteraction& Interaction();
+
+class TRptPDFExport {
+ public:
+  bool ShowProgress = true;
+  bool OverwritePrompt = false;
+  bool DataOnly = false;
+  bool Outline = false;
+  bool Background = false;
+  int Quality = 95;
+  bool Transparency = false;
+  bool PdfA = false;
+  QString Author, Subject;
+  QString Creator = QStringLiteral("Kalmetra");
+  // Writes the report's prepared pages; false with the reason shown.
+  bool Export(TRptReport& report, const QString& path);
+};
+
+class TRptDesigner {
+ public:
+  QString DefaultFont = QStringLiteral("Arial");
+  int DefaultFontSize = 10;
+  double DefaultMargins = 10;
+  int DefaultPaperSize = 9;
+  bool DefaultLandscape = false;
+  QString TemplateExt = QStringLiteral("ksr");
+  bool RightToLeft = false;
+  // Opens the designer on the report's template, modally.
+  void Design(TRptReport& report);
+};
+
+struct ReportOptionsData {
+  QString Name, Author;
+  QStringList Description;
+};
+
+class TRptReport {
+ public:
+  TRptReport();
+  ~TRptReport();
+
+  DataSource* DataSet = nullptr;  // normally a TRptDataset
+  QString DataSetName = QStringLiteral("RptDataset1");
+  QString IniFile;
+  double PreviewZoom = 1.0;
+  QString PrinterName = QStringLiteral("Předvolená");
+  TRptPDFExport* PDFExport = nullptr;
+  TRptDesigner* Designer = nullptr;
+
+  ReportOptionsData ReportOptions;
+  QString FileName;
+
+  // Loads a template; a missing file is no error when so asked. A broken template is
+  // reported (naming the file and the fault) and leaves no template loaded.
+  bool LoadFromFile(const QString& path, bool noErrorWhenMissing = true);
+  bool Loaded() const { return loaded_; }
+  const XmlNode& Template() const { return xml_; }
+  const ReportDef& Definition() const { return def_; }
+  ReportDef& Definition() { return def_; }
+
+  // Prepares the pages anew over the data set, with progress and the wait cursor;
+  // false (reported) on failure or cancel.
+  bool PrepareReport();
+  const PreparedReport& Prepared() const { return prepared_; }
+
+  // Prepares and shows the preview; returns when it is closed.
+  void ShowReport();
+  // Prepares and prints through the print dialog.
+  bool Print();
+  // Prints prepared pages through the print dialog.
+  bool PrintPrepared();
+  void DesignReport();
+
+  // The text of a fault, with the template's file named.
+  QString Fault(const QString& what) const;
+
+ private:
+  bool loaded_ = false;
+  XmlNode xml_;
+  ReportDef def_;
+  PreparedReport prepared_;
+};
+
+}  // namespace rpt

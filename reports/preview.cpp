@@ -1,0 +1,487 @@
+#include "preview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSettings>
+#include <QShortcut>
+#include <QHBoxLayout>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+
+#include "engine.h"
+
+namespace rpt {
+
+namespace {
+
+constexpr std::array<int, 7> kZoomSteps{25, 50, 75, 100, 150, 200, 400};
+constexpr double kMarginPx = 12;
+
+class PageWidget : public QWidget {
+ public:
+  PageWidget(QWidget* parent, std::function<void(QPainter&)> paint) : QWidget(parent), paint_(std::move(paint)) {
+    setObjectName(QStringLiteral("StranaNahledu"));
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    paint_(p);
+  }
+
+ private:
+  std::function<void(QPainter&)> paint_;
+};
+
+bool WholeWordAt(const QString& text, qsizetype at, qsizetype length) {
+  const auto isWord = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
+  if (at > 0 && isWord(text[at - 1])) return false;
+  if (at + length < text.size() && isWord(text[at + length])) return false;
+  return true;
+}
+
+}  // namespace
+
+TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent), report_(report) {
+  setObjectName(QStringLiteral("NahledSestavy"));
+  setWindowTitle(QStringLiteral("Náhled sestavy – %1").arg(report.ReportOptions.Name));
+  setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+  renderer_ = std::make_unique<Renderer>(report_.Prepared());
+
+  auto* bar = new QToolBar(this);
+  bar->setObjectName(QStringLiteral("NastrojeNahledu"));
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  auto add = [&](const QString& name, const QString& text, const QList<QKeySequence>& keys, auto fn) {
+    QAction* a = bar->addAction(text);
+    a->setObjectName(name);
+    a->setShortcuts(keys);
+    a->setShortcutContext(Qt::WindowShortcut);
+    connect(a, &QAction::triggered, this, fn);
+    return a;
+  };
+  add(QStringLiteral("Akce_Tisk"), QStringLiteral("Tisk"), {QKeySequence(QStringLiteral("Ctrl+P"))}, [this] { Print(); });
+  add(QStringLiteral("Akce_ExportPDF"), QStringLiteral("Export do PDF"), {}, [this] { ExportPdf(); });
+  bar->addSeparator();
+  add(QStringLiteral("Akce_Prvni"), QStringLiteral("|<"), {QKeySequence(Qt::Key_Home)}, [this] { SetPage(0); });
+  add(QStringLiteral("Akce_Predchozi"), QStringLiteral("<"), {QKeySequence(Qt::Key_PageUp)}, [this] { SetPage(page_ - 1); });
+  pageField_ = new QLineEdit(this);
+  pageField_->setObjectName(QStringLiteral("Ed_Strana"));
+  pageField_->setFixedWidth(90);
+  pageField_->setAlignment(Qt::AlignCenter);
+  bar->addWidget(pageField_);
+  connect(pageField_, &QLineEdit::returnPressed, this, [this] {
+    bool ok = false;
+    const int n = pageField_->text().section(u'/', 0, 0).trimmed().toInt(&ok);
+    if (ok) SetPage(n - 1);
+    pageField_->setText(PageFieldText());
+  });
+  add(QStringLiteral("Akce_Dalsi"), QStringLiteral(">"), {QKeySequence(Qt::Key_PageDown)}, [this] { SetPage(page_ + 1); });
+  add(QStringLiteral("Akce_Posledni"), QStringLiteral(">|"), {QKeySequence(Qt::Key_End)}, [this] { SetPage(PageCount() - 1); });
+  bar->addSeparator();
+  zoomBox_ = new QComboBox(this);
+  zoomBox_->setObjectName(QStringLiteral("Cb_Zvetseni"));
+  for (int z : kZoomSteps) zoomBox_->addItem(QStringLiteral("%1 %").arg(z), z);
+  zoomBox_->addItem(QStringLiteral("Celá stránka"), -1);
+  zoomBox_->addItem(QStringLiteral("Šířka stránky"), -2);
+  bar->addWidget(zoomBox_);
+  connect(zoomBox_, &QComboBox::activated, this, [this](int index) {
+    const int v = zoomBox_->itemData(index).toInt();
+    if (v == -1) SetZoom(ZoomMode::WholePage);
+    else if (v == -2) SetZoom(ZoomMode::PageWidth);
+    else SetZoom(ZoomMode::Factor, v / 100.0);
+  });
+  add(QStringLiteral("Akce_Zvetsit"), QStringLiteral("+"),
+      {QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))}, [this] { ZoomStep(1); });
+  add(QStringLiteral("Akce_Zmensit"), QStringLiteral("-"), {QKeySequence(QStringLiteral("Ctrl+-"))}, [this] { ZoomStep(-1); });
+  auto* findBar = new QToolBar(this);
+  findBar->setObjectName(QStringLiteral("HledaniNahledu"));
+  findBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  findField_ = new QLineEdit(this);
+  findField_->setObjectName(QStringLiteral("Ed_Hledat"));
+  findField_->setPlaceholderText(QStringLiteral("Hledat text"));
+  findField_->setFixedWidth(220);
+  findBar->addWidget(findField_);
+  connect(findField_, &QLineEdit::returnPressed, this, [this] { Find(findField_->text(), true); });
+  QToolBar* target = bar;
+  bar = findBar;
+  add(QStringLiteral("Akce_Hledat"), QStringLiteral("Hledat"), {QKeySequence(QStringLiteral("Ctrl+F"))}, [this] {
+    findField_->setFocus();
+    findField_->selectAll();
+  });
+  add(QStringLiteral("Akce_HledatDalsi"), QStringLiteral("Další"), {QKeySequence(Qt::Key_F3)},
+      [this] { Find(findField_->text(), true); });
+  add(QStringLiteral("Akce_HledatPredchozi"), QStringLiteral("Předchozí"), {QKeySequence(QStringLiteral("Shift+F3"))},
+      [this] { Find(findField_->text(), false); });
+  wholeWords_ = new QCheckBox(QStringLiteral("Celá slova"), this);
+  wholeWords_->setObjectName(QStringLiteral("ChB_CelaSlova"));
+  bar->addWidget(wholeWords_);
+  bar = target;
+  bar->addSeparator();
+  add(QStringLiteral("Akce_VzhledStranky"), QStringLiteral("Vzhled stránky"), {}, [this] { PageSetup(); });
+  thumbsAction_ = add(QStringLiteral("Akce_Miniatury"), QStringLiteral("Miniatury"), {},
+                      [this](bool on) { SetThumbnailsVisible(on); });
+  thumbsAction_->setCheckable(true);
+  add(QStringLiteral("Akce_Zavrit"), QStringLiteral("Zavřít"), {}, [this] { reject(); });
+
+  thumbs_ = new QListWidget(this);
+  thumbs_->setObjectName(QStringLiteral("Miniatury"));
+  thumbs_->setViewMode(QListView::IconMode);
+  thumbs_->setFlow(QListView::TopToBottom);
+  thumbs_->setWrapping(false);
+  thumbs_->setMovement(QListView::Static);
+  thumbs_->setIconSize(QSize(90, 128));
+  thumbs_->setFixedWidth(130);
+  thumbs_->setUniformItemSizes(true);
+  connect(thumbs_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0 && row != page_) SetPage(row);
+  });
+  connect(thumbs_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { UpdateThumbnails(); });
+
+  scroll_ = new QScrollArea(this);
+  scroll_->setObjectName(QStringLiteral("Plocha"));
+  scroll_->setBackgroundRole(QPalette::Dark);
+  scroll_->viewport()->setBackgroundRole(QPalette::Dark);
+  scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  view_ = new PageWidget(scroll_, [this](QPainter& p) {
+    p.fillRect(view_->rect(), view_->palette().color(QPalette::Dark));
+    if (page_ >= PageCount()) return;
+    const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(page_)];
+    const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
+    const QRectF paper(kMarginPx, kMarginPx, pg.width * pxPerMm, pg.height * pxPerMm);
+    p.fillRect(paper.translated(3, 3), QColor(0, 0, 0, 90));
+    p.fillRect(paper, Qt::white);
+    p.translate(paper.topLeft());
+    p.setClipRect(QRectF(0, 0, paper.width(), paper.height()));
+    std::vector<TextHit> onPage;
+    for (const TextHit& h : hits_)
+      if (static_cast<int>(h.page) == page_) onPage.push_back(h);
+    renderer_->Paint(p, static_cast<size_t>(page_), pxPerMm, onPage);
+  });
+  scroll_->setWidget(view_);
+
+  auto* pages = new QHBoxLayout;
+  pages->setSpacing(0);
+  pages->addWidget(thumbs_);
+  pages->addWidget(scroll_, 1);
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("La_Stav"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 4);
+  layout->setSpacing(0);
+  layout->addWidget(bar);
+  layout->addWidget(findBar);
+  layout->addLayout(pages, 1);
+  layout->addWidget(status_);
+
+  resize(1000, 760);
+  mode_ = ZoomMode::Factor;
+  zoom_ = report_.PreviewZoom > 0 ? report_.PreviewZoom : 1.0;
+  LoadSettings();
+  RebuildThumbnails();
+  Refresh();
+}
+
+TRptPreview::~TRptPreview() = default;
+
+int TRptPreview::PageCount() const { return static_cast<int>(report_.Prepared().pages.size()); }
+
+QWidget* TRptPreview::PageView() const { return view_; }
+
+QString TRptPreview::PageFieldText() const { return QStringLiteral("%1 / %2").arg(page_ + 1).arg(PageCount()); }
+
+QString TRptPreview::StatusText() const { return status_->text(); }
+
+void TRptPreview::SetPage(int page) {
+  page = std::clamp(page, 0, std::max(0, PageCount() - 1));
+  if (page == page_) return;
+  page_ = page;
+  Refresh();
+  scroll_->verticalScrollBar()->setValue(0);
+}
+
+void TRptPreview::SetZoom(ZoomMode mode, double factor) {
+  mode_ = mode;
+  if (mode == ZoomMode::Factor) zoom_ = std::clamp(factor, 0.25, 4.0);
+  UpdateZoom();
+}
+
+void TRptPreview::ZoomStep(int direction) {
+  const int current = static_cast<int>(zoom_ * 100 + 0.5);
+  int next = current;
+  if (direction > 0) {
+    for (int z : kZoomSteps)
+      if (z > current) { next = z; break; }
+  } else {
+    for (auto it = kZoomSteps.rbegin(); it != kZoomSteps.rend(); ++it)
+      if (*it < current) { next = *it; break; }
+  }
+  SetZoom(ZoomMode::Factor, next / 100.0);
+}
+
+void TRptPreview::UpdateZoom() {
+  if (PageCount() > 0 && mode_ != ZoomMode::Factor) {
+    const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(page_)];
+    const QSize room = scroll_->viewport()->size() - QSize(2 * kMarginPx + 4, 2 * kMarginPx + 4);
+    const double perMm = logicalDpiX() / 25.4;
+    const double byWidth = room.width() / (pg.width * perMm);
+    const double byHeight = room.height() / (pg.height * perMm);
+    zoom_ = std::clamp(mode_ == ZoomMode::WholePage ? std::min(byWidth, byHeight) : byWidth, 0.1, 4.0);
+  }
+  if (PageCount() > 0) {
+    const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(page_)];
+    const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
+    view_->resize(static_cast<int>(pg.width * pxPerMm + 2 * kMarginPx + 4),
+                  static_cast<int>(pg.height * pxPerMm + 2 * kMarginPx + 4));
+  }
+  const int data = mode_ == ZoomMode::WholePage ? -1 : mode_ == ZoomMode::PageWidth ? -2 : static_cast<int>(zoom_ * 100 + 0.5);
+  const int index = zoomBox_->findData(data);
+  if (index >= 0) {
+    zoomBox_->setCurrentIndex(index);
+  } else {
+    zoomBox_->setEditText(QStringLiteral("%1 %").arg(data));
+  }
+  view_->update();
+}
+
+void TRptPreview::Refresh() {
+  pageField_->setText(PageFieldText());
+  if (thumbs_->currentRow() != page_ && page_ < thumbs_->count()) thumbs_->setCurrentRow(page_);
+  UpdateZoom();
+}
+
+void TRptPreview::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  UpdateZoom();
+  UpdateThumbnails();
+}
+
+void TRptPreview::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (mode_ != ZoomMode::Factor) UpdateZoom();
+  UpdateThumbnails();
+}
+
+void TRptPreview::RebuildThumbnails() {
+  thumbs_->clear();
+  for (int i = 0; i < PageCount(); ++i) {
+    auto* item = new QListWidgetItem(QString::number(i + 1), thumbs_);
+    item->setSizeHint(QSize(110, 150));
+  }
+  UpdateThumbnails();
+}
+
+void TRptPreview::UpdateThumbnails() {
+  if (!thumbs_->isVisible() || thumbs_->count() == 0) return;
+  // Only the thumbnails in sight are painted, once.
+  const QModelIndex top = thumbs_->indexAt(QPoint(10, 10));
+  const int first = top.isValid() ? top.row() : 0;
+  for (int row = first; row < std::min(thumbs_->count(), first + 8); ++row) {
+    QListWidgetItem* item = thumbs_->item(row);
+    if (!item->icon().isNull()) continue;
+    const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(row)];
+    const double pxPerMm = 128.0 / std::max(pg.width, pg.height);
+    QImage img(static_cast<int>(pg.width * pxPerMm), static_cast<int>(pg.height * pxPerMm), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    renderer_->Paint(p, static_cast<size_t>(row), pxPerMm);
+    p.setPen(Qt::gray);
+    p.drawRect(img.rect().adjusted(0, 0, -1, -1));
+    p.end();
+    item->setIcon(QIcon(QPixmap::fromImage(img)));
+  }
+}
+
+bool TRptPreview::ThumbnailsVisible() const { return !thumbs_->isHidden(); }
+
+void TRptPreview::SetThumbnailsVisible(bool visible) {
+  thumbs_->setVisible(visible);
+  thumbsAction_->setChecked(visible);
+  UpdateThumbnails();
+  if (mode_ != ZoomMode::Factor) UpdateZoom();
+}
+
+void TRptPreview::SearchAll(const QString& text) {
+  hits_.clear();
+  hit_ = -1;
+  searched_ = text;
+  searchedWhole_ = wholeWords_->isChecked();
+  if (text.isEmpty()) return;
+  const PreparedReport& r = report_.Prepared();
+  for (size_t p = 0; p < r.pages.size(); ++p) {
+    const auto& items = r.pages[p].items;
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (items[i].kind != ItemKind::Text) continue;
+      const QString& t = items[i].text;
+      for (qsizetype at = t.indexOf(text, 0, Qt::CaseInsensitive); at >= 0;
+           at = t.indexOf(text, at + 1, Qt::CaseInsensitive)) {
+        if (searchedWhole_ && !WholeWordAt(t, at, text.size())) continue;
+        hits_.push_back(TextHit{p, i, static_cast<int>(at), static_cast<int>(text.size())});
+      }
+    }
+  }
+}
+
+bool TRptPreview::Find(const QString& text, bool forward) {
+  if (text != searched_ || wholeWords_->isChecked() != searchedWhole_) SearchAll(text);
+  if (findField_->text() != text) findField_->setText(text);
+  if (hits_.empty()) {
+    status_->setText(text.isEmpty() ? QString() : QStringLiteral("Text „%1“ nebyl nalezen.").arg(text));
+    view_->update();
+    return false;
+  }
+  const int n = static_cast<int>(hits_.size());
+  if (hit_ < 0) {
+    // From the page in view onwards.
+    hit_ = 0;
+    for (int i = 0; i < n; ++i)
+      if (static_cast<int>(hits_[static_cast<size_t>(i)].page) >= page_) { hit_ = i; break; }
+    if (!forward) hit_ = (hit_ + n - 1) % n;
+  } else {
+    hit_ = (hit_ + (forward ? 1 : n - 1)) % n;
+  }
+  const TextHit& h = hits_[static_cast<size_t>(hit_)];
+  SetPage(static_cast<int>(h.page));
+  status_->setText(QStringLiteral("Výskyt %1 z %2").arg(hit_ + 1).arg(n));
+  const QRectF box = renderer_->HitRect(h);
+  const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
+  scroll_->ensureVisible(static_cast<int>(kMarginPx + box.center().x() * pxPerMm),
+                         static_cast<int>(kMarginPx + box.center().y() * pxPerMm), 50, 80);
+  view_->update();
+  return true;
+}
+
+bool TRptPreview::ApplyPageSetup(double width, double height, double left, double top, double right, double bottom) {
+  if (report_.Definition().pages.empty()) return false;
+  PageDef& pg = report_.Definition().pages.front();
+  const PageDef saved = pg;
+  pg.width = width;
+  pg.height = height;
+  pg.landscape = width > height;
+  pg.leftMargin = left;
+  pg.topMargin = top;
+  pg.rightMargin = right;
+  pg.bottomMargin = bottom;
+  if (!report_.PrepareReport()) {
+    pg = saved;
+    report_.PrepareReport();
+  }
+  renderer_ = std::make_unique<Renderer>(report_.Prepared());
+  hits_.clear();
+  hit_ = -1;
+  searched_.clear();
+  page_ = std::min(page_, std::max(0, PageCount() - 1));
+  RebuildThumbnails();
+  Refresh();
+  return true;
+}
+
+void TRptPreview::PageSetup() {
+  if (report_.Definition().pages.empty()) return;
+  const PageDef& pg = report_.Definition().pages.front();
+  QDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("Vzhled stránky"));
+  auto* form = new QFormLayout(&dialog);
+  auto* paper = new QComboBox(&dialog);
+  struct Paper {
+    const char16_t* name;
+    double w, h;
+  };
+  static const Paper papers[] = {{u"A4 (210 × 297 mm)", 210, 297}, {u"A5 (148 × 210 mm)", 148, 210},
+                                 {u"A3 (297 × 420 mm)", 297, 420}, {u"Letter (216 × 279 mm)", 215.9, 279.4}};
+  const double shortSide = std::min(pg.width, pg.height), longSide = std::max(pg.width, pg.height);
+  for (const Paper& p : papers) paper->addItem(QString::fromUtf16(p.name));
+  for (int i = 0; i < 4; ++i)
+    if (std::abs(papers[i].w - shortSide) < 0.5 && std::abs(papers[i].h - longSide) < 0.5) paper->setCurrentIndex(i);
+  auto* orientation = new QComboBox(&dialog);
+  orientation->addItems({QStringLiteral("Na výšku"), QStringLiteral("Na šířku")});
+  orientation->setCurrentIndex(pg.width > pg.height ? 1 : 0);
+  form->addRow(QStringLiteral("Papír:"), paper);
+  form->addRow(QStringLiteral("Orientace:"), orientation);
+  auto margin = [&](const QString& label, double value) {
+    auto* spin = new QDoubleSpinBox(&dialog);
+    spin->setRange(0, 100);
+    spin->setDecimals(1);
+    spin->setSuffix(QStringLiteral(" mm"));
+    spin->setValue(value);
+    form->addRow(label, spin);
+    return spin;
+  };
+  QDoubleSpinBox* left = margin(QStringLiteral("Levý okraj:"), pg.leftMargin);
+  QDoubleSpinBox* top = margin(QStringLiteral("Horní okraj:"), pg.topMargin);
+  QDoubleSpinBox* right = margin(QStringLiteral("Pravý okraj:"), pg.rightMargin);
+  QDoubleSpinBox* bottom = margin(QStringLiteral("Dolní okraj:"), pg.bottomMargin);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Ok"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Storno"));
+  form->addRow(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const Paper& p = papers[paper->currentIndex()];
+  const bool landscape = orientation->currentIndex() == 1;
+  ApplyPageSetup(landscape ? p.h : p.w, landscape ? p.w : p.h, left->value(), top->value(), right->value(),
+                 bottom->value());
+}
+
+void TRptPreview::ExportPdf() {
+  QString name = report_.ReportOptions.Name;
+  static const QRegularExpression bad(QStringLiteral(R"re([\\/:*?"<>|])re"));
+  name.replace(bad, QStringLiteral("_"));
+  const QString path = Interaction().ChoosePdfFile(QDir::home().filePath(name + QStringLiteral(".pdf")));
+  if (path.isEmpty()) return;
+  TRptPDFExport fallback;
+  (report_.PDFExport ? report_.PDFExport : &fallback)->Export(report_, path);
+}
+
+void TRptPreview::Print() { report_.PrintPrepared(); }
+
+void TRptPreview::LoadSettings() {
+  if (report_.IniFile.isEmpty()) {
+    SetThumbnailsVisible(true);
+    return;
+  }
+  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  ini.beginGroup(QStringLiteral("Nahled"));
+  const QString zoom = ini.value(QStringLiteral("Zvetseni")).toString();
+  if (zoom == QLatin1String("stranka")) mode_ = ZoomMode::WholePage;
+  else if (zoom == QLatin1String("sirka")) mode_ = ZoomMode::PageWidth;
+  else if (const int z = zoom.toInt(); z >= 25 && z <= 400) zoom_ = z / 100.0;
+  const QByteArray geometry = ini.value(QStringLiteral("Geometrie")).toByteArray();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
+  SetThumbnailsVisible(ini.value(QStringLiteral("Miniatury"), true).toBool());
+}
+
+void TRptPreview::SaveSettings() {
+  if (report_.IniFile.isEmpty()) return;
+  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  ini.beginGroup(QStringLiteral("Nahled"));
+  ini.setValue(QStringLiteral("Zvetseni"), mode_ == ZoomMode::WholePage   ? QStringLiteral("stranka")
+                                           : mode_ == ZoomMode::PageWidth ? QStringLiteral("sirka")
+                                                                          : QString::number(static_cast<int>(zoom_ * 100 + 0.5)));
+  ini.setValue(QStringLiteral("Geometrie"), saveGeometry());
+  ini.setValue(QStringLiteral("Miniatury"), ThumbnailsVisible());
+}
+
+void TRptPreview::done(int result) {
+  SaveSettings();
+  QDialog::done(result);
+}
+
+}  // namespace rpt

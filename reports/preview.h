@@ -1,0 +1,91 @@
+// The preview window: prepared pages at a zoom, page navigation, finding text with the
+// hits marked, page setup, printing, PDF export and a strip of page thumbnails.
+#pragma once
+
+#include <QDialog>
+#include <QScrollArea>
+
+#include <memory>
+#include <vector>
+
+#include "render.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+namespace rpt {
+
+class TRptReport;
+
+enum class ZoomMode { Factor, WholePage, PageWidth };
+
+class TRptPreview : public QDialog {
+  Q_OBJECT
+
+ public:
+  TRptPreview(TRptReport& report, QWidget* parent = nullptr);
+  ~TRptPreview() override;
+
+  int PageCount() const;
+  int CurrentPage() const { return page_; }  // from 0
+  void SetPage(int page);
+  ZoomMode Mode() const { return mode_; }
+  double Zoom() const { return zoom_; }  // 1.0 = true size
+  void SetZoom(ZoomMode mode, double factor = 1.0);
+  void ZoomStep(int direction);
+  // Finds the next (or previous) hit of the text from the current one; false when the
+  // text is nowhere in the report.
+  bool Find(const QString& text, bool forward = true);
+  const std::vector<TextHit>& Hits() const { return hits_; }
+  int CurrentHit() const { return hit_; }
+  QString PageFieldText() const;
+  QString StatusText() const;
+  // Page setup from values: the report is prepared again with them.
+  bool ApplyPageSetup(double width, double height, double left, double top, double right, double bottom);
+  void PageSetup();
+  void ExportPdf();
+  void Print();
+  bool ThumbnailsVisible() const;
+  void SetThumbnailsVisible(bool visible);
+  QWidget* PageView() const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+
+ private:
+  void Refresh();
+  void UpdateZoom();
+  void UpdateThumbnails();
+  void RebuildThumbnails();
+  void SearchAll(const QString& text);
+  void LoadSettings();
+  void SaveSettings();
+
+  TRptReport& report_;
+  std::unique_ptr<Renderer> renderer_;
+  int page_ = 0;
+  ZoomMode mode_ = ZoomMode::Factor;
+  double zoom_ = 1.0;
+  std::vector<TextHit> hits_;
+  int hit_ = -1;
+  QString searched_;
+  bool searchedWhole_ = false;
+
+  QScrollArea* scroll_ = nullptr;
+  QWidget* view_ = nullptr;
+  QLineEdit* pageField_ = nullptr;
+  QComboBox* zoomBox_ = nullptr;
+  QLineEdit* findField_ = nullptr;
+  QCheckBox* wholeWords_ = nullptr;
+  QLabel* status_ = nullptr;
+  QListWidget* thumbs_ = nullptr;
+  QAction* thumbsAction_ = nullptr;
+};
+
+}  // namespace rpt

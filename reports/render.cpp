@@ -1,0 +1,279 @@
+#include "render.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace rpt {
+
+namespace {
+
+constexpr double kUnitsPerMm = kLayoutDpi / 25.4;
+
+QPageLayout LayoutOf(const PreparedPage& page) {
+  const QSizeF size(page.width, page.height);
+  const bool landscape = page.width > page.height;
+  const QSizeF portrait = landscape ? size.transposed() : size;
+  return QPageLayout(QPageSize(portrait, QPageSize::Millimeter), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+}  // namespace
+
+Renderer::Renderer(const PreparedReport& report) : report_(report) {
+  fonts_.resize(report.fonts.size());
+  metrics_.resize(report.fonts.size());
+}
+
+const QFont& Renderer::Font(uint16_t index) {
+  if (!fonts_[index]) fonts_[index] = std::make_unique<QFont>(LayoutFont(report_.fonts[index]));
+  return *fonts_[index];
+}
+
+const QFontMetricsF& Renderer::Metrics(uint16_t index) {
+  if (!metrics_[index]) metrics_[index] = std::make_unique<QFontMetricsF>(Font(index));
+  return *metrics_[index];
+}
+
+QRectF Renderer::HitRect(const TextHit& hit) {
+  const PreparedItem& it = report_.pages[hit.page].items[hit.item];
+  if (it.turn != 0) return QRectF(it.x, it.y, it.w, it.h);  // a turned run is marked whole
+  const QFontMetricsF& fm = Metrics(it.font);
+  const double full = fm.horizontalAdvance(it.text) / kUnitsPerMm;
+  double x = it.x;
+  if (it.frame == 1) x += (it.w - full) / 2;
+  else if (it.frame == 2) x += it.w - full;
+  const double before = fm.horizontalAdvance(it.text.left(hit.start)) / kUnitsPerMm;
+  const double width = fm.horizontalAdvance(it.text.mid(hit.start, hit.length)) / kUnitsPerMm;
+  return QRectF(x + before, it.y, width, it.h);
+}
+
+void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, const std::vector<TextHit>& hits) {
+  if (pageIndex >= report_.pages.size()) return;
+  const PreparedPage& page = report_.pages[pageIndex];
+  painter.save();
+  // Everything is drawn in layout units, the fonts' own scale.
+  painter.scale(pixelsPerMm / kUnitsPerMm, pixelsPerMm / kUnitsPerMm);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  for (const TextHit& h : hits) {
+    if (h.page != pageIndex) continue;
+    const QRectF r = HitRect(h);
+    painter.fillRect(QRectF(r.x() * kUnitsPerMm, r.y() * kUnitsPerMm, r.width() * kUnitsPerMm, r.height() * kUnitsPerMm),
+                     QColor(255, 230, 0));
+  }
+  int currentFont = -1;
+  QRgb currentColor = 0;
+  bool penSet = false;
+  bool linePenSet = false;
+  QRgb linePenColor = 0;
+  float linePenWidth = 0;
+  for (const PreparedItem& it : page.items) {
+    const double x = it.x * kUnitsPerMm, y = it.y * kUnitsPerMm, w = it.w * kUnitsPerMm, h = it.h * kUnitsPerMm;
+    switch (it.kind) {
+      case ItemKind::Text: {
+        if (it.wordSpacing != 0) {
+          QFont f = Font(it.font);
+          f.setWordSpacing(it.wordSpacing * kUnitsPerMm);
+          painter.setFont(f);
+          currentFont = -1;
+        } else if (currentFont != it.font) {
+          painter.setFont(Font(it.font));
+          currentFont = it.font;
+        }
+        if (!penSet || currentColor != it.color) {
+          painter.setPen(QColor::fromRgba(it.color));
+          currentColor = it.color;
+          penSet = true;
+          linePenSet = false;
+        }
+        const double length = it.turn ? h : w;  // along the text
+        double tx = 0;
+        if (it.frame != 0) {
+          const double tw = Metrics(it.font).horizontalAdvance(it.text);
+          tx = it.frame == 1 ? (length - tw) / 2 : (length - tw);
+        }
+        if (it.turn == 0) {
+          painter.drawText(QPointF(x + tx, y + it.ascent * kUnitsPerMm), it.text);
+          break;
+        }
+        painter.save();
+        if (it.turn == 1) {
+          painter.translate(x, y + h);
+          painter.rotate(-90);
+        } else {
+          painter.translate(x + w, y);
+          painter.rotate(90);
+        }
+        painter.drawText(QPointF(tx, it.ascent * kUnitsPerMm), it.text);
+        painter.restore();
+        break;
+      }
+      case ItemKind::Line: {
+        // Rules repeat row after row: the pen is changed only when it differs.
+        if (!linePenSet || linePenColor != it.color || linePenWidth != it.lineWidth) {
+          QPen pen(QColor::fromRgba(it.color), std::max(0.0f, it.lineWidth) * kUnitsPerMm);
+          pen.setCapStyle(Qt::FlatCap);
+          painter.setPen(pen);
+          linePenSet = true;
+          linePenColor = it.color;
+          linePenWidth = it.lineWidth;
+        }
+        penSet = false;
+        painter.drawLine(QPointF(x, y), QPointF(x + w, y + h));
+        break;
+      }
+      case ItemKind::Rect: {
+        const QRectF r(x, y, w, h);
+        if (qAlpha(it.fill) != 0) {
+          if (it.radius > 0) {
+            QPainterPath path;
+            path.addRoundedRect(r, it.radius * kUnitsPerMm, it.radius * kUnitsPerMm);
+            painter.fillPath(path, QColor::fromRgba(it.fill));
+          } else {
+            painter.fillRect(r, QColor::fromRgba(it.fill));
+          }
+        }
+        if (it.frame == 0) break;
+        QPen pen(QColor::fromRgba(it.color), it.lineWidth * kUnitsPerMm);
+        painter.setPen(pen);
+        penSet = false;
+        linePenSet = false;
+        if (it.frame == (kFrameLeft | kFrameTop | kFrameRight | kFrameBottom)) {
+          painter.setBrush(Qt::NoBrush);
+          if (it.radius > 0) painter.drawRoundedRect(r, it.radius * kUnitsPerMm, it.radius * kUnitsPerMm);
+          else painter.drawRect(r);
+          break;
+        }
+        if (it.frame & kFrameLeft) painter.drawLine(r.topLeft(), r.bottomLeft());
+        if (it.frame & kFrameTop) painter.drawLine(r.topLeft(), r.topRight());
+        if (it.frame & kFrameRight) painter.drawLine(r.topRight(), r.bottomRight());
+        if (it.frame & kFrameBottom) painter.drawLine(r.bottomLeft(), r.bottomRight());
+        break;
+      }
+      case ItemKind::Image:
+        if (it.image < report_.images.size()) painter.drawImage(QRectF(x, y, w, h), report_.images[it.image]);
+        break;
+    }
+  }
+  painter.restore();
+}
+
+namespace {
+
+QByteArray PdfText(const QString& s) {
+  QByteArray out = "<FEFF";
+  for (QChar c : s) out += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+  out += '>';
+  return out;
+}
+
+// QPdfWriter has no author; an incremental update gives the file a complete
+// information dictionary (title, author, creator) without touching what Qt wrote.
+bool AppendInfo(QByteArray& pdf, const PdfInfo& info) {
+  const QByteArray tail = pdf.right(4096);
+  static const QRegularExpression startRe(QStringLiteral(R"re(startxref\s+(\d+)\s+%%EOF\s*$)re"));
+  static const QRegularExpression sizeRe(QStringLiteral(R"re(/Size\s+(\d+))re"));
+  static const QRegularExpression rootRe(QStringLiteral(R"re(/Root\s+(\d+)\s+0\s+R)re"));
+  const QString t = QString::fromLatin1(tail);
+  const auto ms = startRe.match(t);
+  const auto mz = sizeRe.match(t);
+  const auto mr = rootRe.match(t);
+  if (!ms.hasMatch() || !mz.hasMatch() || !mr.hasMatch()) return false;
+  const int size = mz.captured(1).toInt();
+  if (!pdf.endsWith('\n')) pdf += '\n';
+  const qsizetype objOffset = pdf.size();
+  pdf += QByteArray::number(size) + " 0 obj\n<<\n/Title " + PdfText(info.title) + "\n/Author " + PdfText(info.author) +
+         "\n/Creator " + PdfText(info.creator) + "\n/Producer " + PdfText(QStringLiteral("Kalmetra")) + "\n>>\nendobj\n";
+  const qsizetype xref = pdf.size();
+  pdf += "xref\n0 1\n0000000000 65535 f \n" + QByteArray::number(size) + " 1\n" +
+         QByteArray::number(objOffset).rightJustified(10, '0') + " 00000 n \n";
+  pdf += "trailer\n<<\n/Size " + QByteArray::number(size + 1) + "\n/Root " + mr.captured(1).toLatin1() +
+         " 0 R\n/Info " + QByteArray::number(size) + " 0 R\n/Prev " + ms.captured(1).toLatin1() + "\n>>\nstartxref\n" +
+         QByteArray::number(xref) + "\n%%EOF\n";
+  return true;
+}
+
+}  // namespace
+
+bool ExportPdf(const PreparedReport& report, const QString& path, const PdfInfo& info, QString* error,
+               const std::function<bool(int page)>& progress) {
+  auto fail = [&](const QString& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (report.pages.empty()) return fail(QStringLiteral("sestava nemá žádnou stránku"));
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setTitle(info.title);
+    writer.setCreator(info.creator);
+    writer.setResolution(1200);
+    writer.setPageLayout(LayoutOf(report.pages.front()));
+    QPainter painter;
+    if (!painter.begin(&writer)) return fail(QStringLiteral("soubor PDF nelze vytvořit"));
+    Renderer renderer(report);
+    const double pxPerMm = writer.resolution() / 25.4;
+    for (size_t i = 0; i < report.pages.size(); ++i) {
+      if (i > 0) {
+        writer.setPageLayout(LayoutOf(report.pages[i]));
+        writer.newPage();
+      }
+      renderer.Paint(painter, i, pxPerMm);
+      if (progress && !progress(static_cast<int>(i + 1))) {
+        painter.end();
+        return fail(QStringLiteral("export byl přerušen"));
+      }
+    }
+    painter.end();
+  }
+  QByteArray pdf = buffer.data();
+  if (!AppendInfo(pdf, info)) return fail(QStringLiteral("soubor PDF nemá očekávanou stavbu"));
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return fail(QStringLiteral("soubor nelze otevřít pro zápis: %1").arg(file.errorString()));
+  if (file.write(pdf) != pdf.size()) {
+    file.cancelWriting();
+    return fail(QStringLiteral("zápis se nezdařil: %1").arg(file.errorString()));
+  }
+  if (!file.commit()) return fail(QStringLiteral("zápis se nezdařil: %1").arg(file.errorString()));
+  return true;
+}
+
+bool PrintReport(const PreparedReport& report, QPrinter& printer, QString* error) {
+  if (report.pages.empty()) {
+    if (error) *error = QStringLiteral("sestava nemá žádnou stránku");
+    return false;
+  }
+  printer.setFullPage(true);  // coordinates from the paper's corner: true size
+  printer.setPageLayout(LayoutOf(report.pages.front()));
+  int from = printer.fromPage(), to = printer.toPage();
+  const int count = static_cast<int>(report.pages.size());
+  if (from <= 0) from = 1;
+  if (to <= 0 || to > count) to = count;
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    if (error) *error = QStringLiteral("tiskárnu nelze otevřít");
+    return false;
+  }
+  Renderer renderer(report);
+  const double pxPerMm = printer.resolution() / 25.4;
+  for (int p = from; p <= to; ++p) {
+    if (p > from) {
+      printer.setPageLayout(LayoutOf(report.pages[static_cast<size_t>(p - 1)]));
+      printer.newPage();
+    }
+    renderer.Paint(painter, static_cast<size_t>(p - 1), pxPerMm);
+  }
+  painter.end();
+  return true;
+}
+
+}  // namespace rpt

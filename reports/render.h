@@ -1,0 +1,59 @@
+// The one painter of prepared pages, for the preview, the printer and the PDF file.
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QRectF>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include "prepare.h"
+
+class QPainter;
+class QPrinter;
+
+namespace rpt {
+
+// A found text: the run and the characters in it.
+struct TextHit {
+  size_t page = 0;
+  size_t item = 0;
+  int start = 0, length = 0;
+};
+
+class Renderer {
+ public:
+  explicit Renderer(const PreparedReport& report);
+  // Paints the page with its top left corner at the painter's current origin, at the
+  // given device pixels per millimetre. Hits on this page are marked.
+  void Paint(QPainter& painter, size_t page, double pixelsPerMm, const std::vector<TextHit>& hits = {});
+  // The box of a hit in millimetres on its page.
+  QRectF HitRect(const TextHit& hit);
+
+ private:
+  const QFont& Font(uint16_t index);
+  const QFontMetricsF& Metrics(uint16_t index);
+
+  const PreparedReport& report_;
+  std::vector<std::unique_ptr<QFont>> fonts_;
+  std::vector<std::unique_ptr<QFontMetricsF>> metrics_;
+};
+
+struct PdfInfo {
+  QString title, author;
+  QString creator = QStringLiteral("Kalmetra");
+};
+
+// Writes the pages as a PDF (text stays text, lines stay vectors). The file is written
+// under a temporary name and renamed at the end, so a failure leaves an older file at
+// the path untouched. progress may cancel (false) after any page.
+bool ExportPdf(const PreparedReport& report, const QString& path, const PdfInfo& info, QString* error,
+               const std::function<bool(int page)>& progress = {});
+
+// Prints pages from..to (1-based, 0 for all) at the printer's resolution, each at its
+// true size on the paper.
+bool PrintReport(const PreparedReport& report, QPrinter& printer, QString* error);
+
+}  // namespace rpt

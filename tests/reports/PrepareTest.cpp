@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+#include "ReportTestSupport.h"
+
+namespace rpt {
+namespace {
+
+using test::CompileShipped;
+using test::FilmTitle;
+using test::Films;
+using test::FindRun;
+using test::PageTexts;
+
+PreparedReport Prepare(const ReportDef& def, DataSource& source) {
+  PreparedReport out;
+  QString error;
+  EXPECT_TRUE(PrepareReport(def, source, out, &error)) << error.toStdString();
+  return out;
+}
+
+TEST(Prepare, FilmListHasEveryTitleOnceAndNumberedPages) {
+  const ReportDef def = CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films = Films(100);
+  const PreparedReport r = Prepare(def, films);
+  const size_t n = r.pages.size();
+  ASSERT_GE(n, 2u);
+  std::map<QString, int> seen;
+  QStringList order;
+  for (size_t p = 0; p < n; ++p) {
+    SCOPED_TRACE(p);
+    const QStringList texts = PageTexts(r, p);
+    for (const QString& t : texts)
+      if (t.startsWith(QStringLiteral("Film č. "))) {
+        ++seen[t];
+        order << t;
+      }
+    // Footer on every page, column header on every page with data.
+    EXPECT_TRUE(texts.contains(QStringLiteral("Strana %1 z %2").arg(p + 1).arg(n)));
+    EXPECT_EQ(texts.count(QStringLiteral("Stopáž")), 1);
+    // Nothing runs into the bottom margin.
+    for (const PreparedItem& it : r.pages[p].items) EXPECT_LE(it.y + it.h, 297 - 10 + 0.01);
+  }
+  EXPECT_EQ(seen.size(), 100u);
+  for (const auto& [title, count] : seen) EXPECT_EQ(count, 1) << title.toStdString();
+  EXPECT_EQ(order.front(), FilmTitle(1));
+  EXPECT_EQ(order.back(), FilmTitle(100));
+  EXPECT_TRUE(PageTexts(r, n - 1).contains(QStringLiteral("Celkem filmů: 100")));
+  EXPECT_EQ(PageTexts(r, 0).count(QStringLiteral("Seznam filmů")), 1);
+  EXPECT_EQ(PageTexts(r, 1).count(QStringLiteral("Seznam filmů")), 0);
+}
+
+TEST(Prepare, GroupsBreakOnTheConditionWithCountsAndTotals) {
+  const ReportDef def = CompileShipped(QStringLiteral("FilmyPodleZanru.ksr"));
+  // 30 films in three genre blocks of 10.
+  MemorySource films =
+      Films(30, {QStringLiteral("Drama"), QStringLiteral("Komedie"), QStringLiteral("Western")}, true);
+  const PreparedReport r = Prepare(def, films);
+  QStringList all;
+  for (size_t p = 0; p < r.pages.size(); ++p) all << PageTexts(r, p);
+  QStringList groups, counts;
+  for (const QString& t : all) {
+    if (t == QStringLiteral("Drama") || t == QStringLiteral("Komedie") || t == QStringLiteral("Western")) groups << t;
+    if (t.startsWith(QStringLiteral("Filmů v žánru"))) counts << t;
+  }
+  EXPECT_EQ(groups, (QStringList{"Drama", "Komedie", "Western"}));
+  EXPECT_EQ(counts, (QStringList{"Filmů v žánru: 10", "Filmů v žánru: 10", "Filmů v žánru: 10"}));
+  // Running times of films 1..10 are 81..90; the footer follows the group's last film.
+  EXPECT_TRUE(all.contains(QStringLiteral("Stopáž celkem: 855 min")));
+  EXPECT_LT(all.indexOf(FilmTitle(10)), all.indexOf(QStringLiteral("Filmů v žánru: 10")));
+  EXPECT_LT(all.indexOf(QStringLiteral("Filmů v žánru: 10")), all.indexOf(QStringLiteral("Komedie")));
+  long long total = 0;
+  for (int i = 1; i <= 30; ++i) total += 80 + i % 60;
+  EXPECT_TRUE(all.contains(QStringLiteral("Celková stopáž: %1 min").arg(total)));
+  EXPECT_TRUE(all.contains(QStringLiteral("Celkem filmů: 30")));
+
+  // Rows of one genre are brought together, genres in Czech order, films in source order.
+  MemorySource mixed = Films(6, {QStringLiteral("Komedie"), QStringLiteral("Činohra"), QStringLiteral("Drama")});
+  const PreparedReport m = Prepare(def, mixed);
+  QStringList seen;
+  for (const QString& t : PageTexts(m, 0))
+    if (t.startsWith(QStringLiteral("Film č.")) || t == QStringLiteral("Komedie") || t == QStringLiteral("Činohra") ||
+        t == QStringLiteral("Drama") || t.startsWith(QStringLiteral("Filmů v")))
+      seen << t;
+  EXPECT_EQ(seen, (QStringList{"Činohra", FilmTitle(2), FilmTitle(5), "Filmů v žánru: 2",
+                               "Drama", FilmTitle(3), FilmTitle(6), "Filmů v žánru: 2",
+                               "Komedie", FilmTitle(1), FilmTitle(4), "Filmů v žánru: 2"}));
+  // Without the option a group breaks wherever the value changes.
+  ReportDef plain = def;
+  for (BandDef& b : plain.pages[0].bands) b.sortRows = false;
+  MemorySource again = Films(6, {QStringLiteral("Komedie"), QStringLiteral("Činohra"), QStringLiteral("Drama")});
+  EXPECT_EQ(PageTexts(Prepare(plain, again), 0).count(QStringLiteral("Filmů v žánru: 1")), 6);
+}
+
+TEST(Prepare, LongTitleWrapsAndStretchesItsBandAndWhatFollowsMoves) {
+  const ReportDef def = CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films(QStringLiteral("RptDataset1"), test::FilmFields());
+  const QString longTitle = QStringLiteral("Velmi dlouhý název filmu, který se do jednoho řádku sloupce titulu rozhodně nevejde, "
+                                           "protože pokračuje ještě dalšími a dalšími slovy až do konce");
+  films.AddRow({"1", longTitle, "1999", "100", "Drama", "", "Režisér Jedna", "", "", ""});
+  films.AddRow({"2", "Krátký", "2000", "90", "Drama", "", "Režisér Dva", "", "", ""});
+  const PreparedReport r = Prepare(def, films);
+  std::vector<const PreparedItem*> titleRuns, lines;
+  for (const PreparedItem& it : r.pages[0].items) {
+    if (it.kind == ItemKind::Text && longTitle.contains(it.text) && it.text.size() > 3) titleRuns.push_back(&it);
+    if (it.kind == ItemKind::Line && it.w > 180 && qRed(it.color) == 0xC8) lines.push_back(&it);
+  }
+  ASSERT_GE(titleRuns.size(), 3u);
+  QStringList words;
+  for (const PreparedItem* it : titleRuns) {
+    EXPECT_LE(it->w, 72.0);
+    words << it->text;
+    EXPECT_EQ(it->x, titleRuns[0]->x);
+    EXPECT_GT(it->y + 0.001, titleRuns[0]->y);
+  }
+  EXPECT_EQ(words.join(u' '), longTitle);
+  const PreparedItem* year = FindRun(r, 0, QStringLiteral("1999"));
+  const PreparedItem* next = FindRun(r, 0, QStringLiteral("Krátký"));
+  ASSERT_TRUE(year && next);
+  ASSERT_EQ(lines.size(), 2u);
+  const PreparedItem* lastRun = titleRuns.back();
+  // The rule under the row moved below the wrapped title, and the next row follows it.
+  EXPECT_GE(lines[0]->y, lastRun->y + lastRun->h - 0.01);
+  EXPECT_GT(lines[0]->y - year->y, 4 * titleRuns[0]->h);
+  EXPECT_GT(next->y, lines[0]->y);
+  EXPECT_NEAR(next->y - lines[0]->y, 0.6, 0.01);
+}
+
+TEST(Prepare, BandThatDoesNotFitMovesToTheNextPageAfterTheFooter) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\" TopMargin=\"10\" BottomMargin=\"10\">"
+      "<Band Type=\"PageHeader\" Height=\"7\"><Text Name=\"H\" Width=\"50\" Height=\"5\">Hlava</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"100\"><Text Name=\"T\" Width=\"100\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+      "<Band Type=\"PageFooter\" Height=\"10\"><Text Name=\"F\" Width=\"50\" Height=\"5\">Pata [Page#]</Text></Band>"
+      "<Band Type=\"MasterData\" Name=\"Druhy\" Height=\"1\"/>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  MemorySource films = Films(5);
+  const PreparedReport r = Prepare(def, films);
+  // 297 - 20 margins - 7 header - 10 footer = 260 mm: two rows a page.
+  ASSERT_EQ(r.pages.size(), 3u);
+  EXPECT_TRUE(FindRun(r, 0, FilmTitle(2)) && !FindRun(r, 0, FilmTitle(3)));
+  const PreparedItem* third = FindRun(r, 1, FilmTitle(3));
+  ASSERT_TRUE(third);
+  EXPECT_NEAR(third->y, 17, 0.01);
+  for (size_t p = 0; p < 3; ++p) {
+    const PreparedItem* head = FindRun(r, p, QStringLiteral("Hlava"));
+    const PreparedItem* foot = FindRun(r, p, QStringLiteral("Pata %1").arg(p + 1));
+    ASSERT_TRUE(head && foot);
+    EXPECT_NEAR(head->y, 10, 0.01);
+    EXPECT_NEAR(foot->y, 297 - 10 - 10, 0.01);
+  }
+}
+
+TEST(Prepare, CardsFillTwoColumnsBeforeTheNextPage) {
+  const ReportDef def = CompileShipped(QStringLiteral("KartaFilmu.ksr"));
+  MemorySource films = Films(10);
+  const PreparedReport r = Prepare(def, films);
+  ASSERT_EQ(r.pages.size(), 2u);
+  const PreparedItem* first = FindRun(r, 0, FilmTitle(1));
+  const PreparedItem* fifth = FindRun(r, 0, FilmTitle(5));
+  const PreparedItem* ninth = FindRun(r, 1, FilmTitle(9));
+  ASSERT_TRUE(first && fifth && ninth);
+  EXPECT_NEAR(fifth->x - first->x, 92 + 6, 0.01);
+  EXPECT_NEAR(fifth->y, first->y, 0.01);
+  EXPECT_NEAR(ninth->y, first->y, 0.01);
+  EXPECT_TRUE(FindRun(r, 1, QStringLiteral("Strana 2 z 2")));
+}
+
+TEST(Prepare, CurrentRowIsPutBackAndViewsResumed) {
+  const ReportDef def = CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource films = Films(60);
+  films.SetPosition(37);
+  Prepare(def, films);
+  EXPECT_EQ(films.Position(), 37u);
+  EXPECT_EQ(films.SuspendDepth(), 0);
+
+  // Also when an unknown field stops preparation; the reason names the object.
+  const ReportDef bad = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\" Height=\"5\">"
+      "<Text Name=\"Nazev7\" Width=\"50\" Height=\"5\">[RptDataset1.\"Nazev\"]</Text></Band></Page></Report>");
+  PreparedReport out;
+  QString error;
+  EXPECT_FALSE(PrepareReport(bad, films, out, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("Nazev7")) && error.contains(QStringLiteral("„Nazev“"))) << error.toStdString();
+  EXPECT_EQ(films.Position(), 37u);
+  EXPECT_EQ(films.SuspendDepth(), 0);
+}
+
+TEST(Prepare, EmptySourceAndCancelStillGiveWholePages) {
+  const ReportDef def = CompileShipped(QStringLiteral("SeznamFilmu.ksr"));
+  MemorySource none = Films(0);
+  const PreparedReport r = Prepare(def, none);
+  ASSERT_EQ(r.pages.size(), 1u);
+  EXPECT_TRUE(PageTexts(r, 0).contains(QStringLiteral("Celkem filmů: 0")));
+  EXPECT_FALSE(PageTexts(r, 0).contains(QStringLiteral("Titul")));  // no data, no column header
+
+  MemorySource many = Films(400);
+  PreparedReport out;
+  QString error;
+  ASSERT_TRUE(PrepareReport(def, many, out, &error, [](int pages) { return pages < 2; }));
+  EXPECT_TRUE(out.cancelled);
+  EXPECT_EQ(out.pages.size(), 2u);
+  EXPECT_TRUE(FindRun(out, 1, QStringLiteral("Strana 2 z 2")));
+}
+
+}  // namespace
+}  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, BandTallerThanAPageIsSplitAcrossPages) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\" TopMargin=\"10\" BottomMargin=\"10\">"
+      "<Band Type=\"MasterData\" Height=\"6\" Stretch=\"1\">"
+      "<Text Name=\"Dlouhy\" Width=\"60\" Height=\"5\" WordWrap=\"1\" Stretch=\"1\" Frame=\"All\" Fill=\"#EEEEEE\">"
+      "[RptDataset1.\"Koment\"]</Text></Band>"
+      "<Band Type=\"PageFooter\" Height=\"8\"><Text Name=\"F\" Width=\"50\" Height=\"5\">Strana [Page#]</Text></Band>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  QStringList words;
+  for (int i = 1; i <= 600; ++i) words << QStringLiteral("slovo%1").arg(i, 3, 10, QChar(u'0'));
+  MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+  s.AddRow({"1", "", "", "", "", "", "", "", words.join(u' '), ""});
+  s.AddRow({"2", "", "", "", "", "", "", "", QStringLiteral("konec"), ""});
+  const PreparedReport r = Prepare(def, s);
+  ASSERT_GE(r.pages.size(), 3u);
+  QStringList seen;
+  double frameHeight = 0;
+  for (size_t p = 0; p < r.pages.size(); ++p) {
+    EXPECT_TRUE(FindRun(r, p, QStringLiteral("Strana %1").arg(p + 1)));
+    for (const PreparedItem& it : r.pages[p].items) {
+      if (it.kind == ItemKind::Rect) frameHeight += it.h;
+      if (it.text.startsWith(QStringLiteral("Strana"))) continue;
+      EXPECT_LE(it.y + it.h, 297 - 10 - 8 + 0.01) << "page " << p;
+      EXPECT_GE(it.y, 10 - 0.01);
+      if (it.kind == ItemKind::Text) seen << it.text.split(u' ', Qt::SkipEmptyParts);
+    }
+  }
+  EXPECT_EQ(seen.mid(0, 600), words);
+  EXPECT_EQ(seen.back(), QStringLiteral("konec"));
+  // The frame is cut at each break, none of it lost.
+  const PreparedItem* last = FindRun(r, r.pages.size() - 1, QStringLiteral("konec"));
+  ASSERT_TRUE(last);
+  EXPECT_GT(frameHeight, 2 * (297 - 28) - 1);
+}
+
+}  // namespace
+}  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, AggregatesLineNumbersAndHiddenEmptyTextsFollowTheirScope) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\">"
+      "<Band Type=\"GroupHeader\" Height=\"5\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\">"
+      "<Text Name=\"G\" Width=\"80\" Height=\"5\">[RptDataset1.\"Zanr\"]</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"5\">"
+      "<Text Name=\"T\" Width=\"80\" Height=\"5\">[Line#]. [RptDataset1.\"Titul\"]</Text>"
+      "<Text Name=\"K\" Left=\"90\" Width=\"40\" Height=\"5\" HideIfEmpty=\"1\" Fill=\"#FFFF00\">[RptDataset1.\"Koment\"]</Text>"
+      "</Band>"
+      "<Band Type=\"GroupFooter\" Height=\"5\"><Text Name=\"GF\" Width=\"150\" Height=\"5\">"
+      "[COUNT]|[MIN(RptDataset1.\"Stopaz\")]|[MAX(RptDataset1.\"Stopaz\")]|[AVG(RptDataset1.\"Stopaz\")]</Text></Band>"
+      "<Band Type=\"PageFooter\" Height=\"5\"><Text Name=\"PF\" Width=\"80\" Height=\"5\">[SUM(RptDataset1.\"Stopaz\")]</Text></Band>"
+      "<Band Type=\"ReportSummary\" Height=\"5\"><Text Name=\"S\" Width=\"80\" Height=\"5\">[COUNT]/[AVG(RptDataset1.\"Stopaz\")]</Text></Band>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+  const char* rows[][4] = {{"A", "Drama", "81", ""},   {"B", "Drama", "82 min", "x"}, {"C", "Drama", "83", ""},
+                           {"D", "Komedie", "84", ""}, {"E", "Komedie", "?", ""},     {"F", "Komedie", "87", ""}};
+  for (auto& r : rows) s.AddRow({"", r[0], "", r[2], r[1], "", "", "", r[3], ""});
+  const PreparedReport out = Prepare(def, s);
+  ASSERT_EQ(out.pages.size(), 1u);
+  const QStringList texts = PageTexts(out, 0);
+  EXPECT_EQ(texts, (QStringList{"Drama", "1. A", "2. B", "x", "3. C", "3|81|83|82", "Komedie", "1. D", "2. E", "3. F",
+                                "3|84|87|85,5", "6/83,4", "417"}));
+  // Only the one non-empty comment got its fill.
+  int fills = 0;
+  for (const PreparedItem& it : out.pages[0].items)
+    if (it.kind == ItemKind::Rect && it.fill == qRgb(255, 255, 0)) ++fills;
+  EXPECT_EQ(fills, 1);
+}
+
+}  // namespace
+}  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, RepeatedGroupHeadersShowTheirOwnGroupOnce) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"100\" TopMargin=\"10\" BottomMargin=\"10\">"
+      "<Band Type=\"GroupHeader\" Height=\"10\" RepeatHeader=\"1\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\">"
+      "<Text Name=\"G\" Width=\"80\" Height=\"5\">[RptDataset1.\"Zanr\"]</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"10\"><Text Name=\"T\" Width=\"80\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+      "<Band Type=\"GroupFooter\" Height=\"10\"><Text Name=\"GF\" Width=\"80\" Height=\"5\">Počet [COUNT]</Text></Band>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+  auto add = [&](const char* genre, int count) {
+    for (int i = 1; i <= count; ++i) s.AddRow({"", QString::fromLatin1(genre).toLower() + QString::number(i), "", "", genre, "", "", "", "", ""});
+  };
+  add("A", 6);  // header, six rows and the footer fill page one exactly
+  add("B", 7);  // header and seven rows fill page two, the footer goes on
+  add("C", 1);
+  const PreparedReport r = Prepare(def, s);
+  ASSERT_EQ(r.pages.size(), 3u);
+  EXPECT_EQ(PageTexts(r, 0), (QStringList{"A", "a1", "a2", "a3", "a4", "a5", "a6", "Počet 6"}));
+  EXPECT_EQ(PageTexts(r, 1), (QStringList{"B", "b1", "b2", "b3", "b4", "b5", "b6", "b7"}));
+  EXPECT_EQ(PageTexts(r, 2), (QStringList{"B", "Počet 7", "C", "c1", "Počet 1"}));
+}
+
+}  // namespace
+}  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, GroupStartingOnANewPageLeavesNoEmptyPage) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\">"
+      "<Band Type=\"ReportTitle\" Height=\"10\"><Text Name=\"N\" Width=\"80\" Height=\"5\">Nadpis</Text></Band>"
+      "<Band Type=\"GroupHeader\" Height=\"10\" StartNewPage=\"1\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\">"
+      "<Text Name=\"G\" Width=\"80\" Height=\"5\">[RptDataset1.\"Zanr\"]</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"10\"><Text Name=\"T\" Width=\"80\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+      "</Page></Report>");
+  MemorySource films =
+      test::Films(9, {QStringLiteral("Drama"), QStringLiteral("Komedie"), QStringLiteral("Western")}, true);
+  const PreparedReport r = Prepare(def, films);
+  ASSERT_EQ(r.pages.size(), 3u);
+  EXPECT_EQ(PageTexts(r, 0).mid(0, 2), (QStringList{"Nadpis", "Drama"}));
+  EXPECT_EQ(PageTexts(r, 1).front(), QStringLiteral("Komedie"));
+  EXPECT_EQ(PageTexts(r, 2).front(), QStringLiteral("Western"));
+  EXPECT_EQ(PageTexts(r, 2).size(), 4);
+}
+
+}  // namespace
+}  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, GroupKeptTogetherMovesWholeToTheNextPage) {
+  auto make = [](bool keep) {
+    return test::Compile(QStringLiteral(
+        "<Report><Page Width=\"210\" Height=\"100\" TopMargin=\"10\" BottomMargin=\"10\">"
+        "<Band Type=\"GroupHeader\" Height=\"10\" KeepTogether=\"%1\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\">"
+        "<Text Name=\"G\" Width=\"80\" Height=\"5\">[RptDataset1.\"Zanr\"]</Text></Band>"
+        "<Band Type=\"MasterData\" Height=\"10\"><Text Name=\"T\" Width=\"80\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+        "<Band Type=\"GroupFooter\" Height=\"10\"><Text Name=\"GF\" Width=\"80\" Height=\"5\">Počet [COUNT]</Text></Band>"
+        "</Page></Report>").arg(keep ? 1 : 0).toUtf8());
+  };
+  auto films = [] {
+    MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+    for (const char* genre : {"A", "B", "C"})
+      for (int i = 1; i <= 3; ++i) s.AddRow({"", QString::fromLatin1(genre).toLower() + QString::number(i), "", "", genre, "", "", "", "", ""});
+    return s;
+  };
+  // Each group is 50 mm high, a page holds 80 mm.
+  MemorySource loose = films();
+  const PreparedReport apart = Prepare(make(false), loose);
+  EXPECT_EQ(PageTexts(apart, 1).front(), QStringLiteral("b3"));
+  MemorySource kept = films();
+  const PreparedReport together = Prepare(make(true), kept);
+  ASSERT_EQ(together.pages.size(), 3u);
+  for (size_t p = 0; p < 3; ++p) EXPECT_EQ(PageTexts(together, p).size(), 5) << p;
+  EXPECT_EQ(PageTexts(together, 1).front(), QStringLiteral("B"));
+  EXPECT_EQ(PageTexts(together, 2).back(), QStringLiteral("Počet 3"));
+}
+
+}  // namespace
+}  // namespace rpt

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ReportTestSupport.h"
+#include "engine.h"
+#include "preview.h"
+
+namespace rpt {
+namespace {
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = Interaction();
+    Interaction().ShowError = [this](const QString& text) { errors_ << text; };
+    ASSERT_TRUE(report_.LoadFromFile(test::ShippedTemplatePath(QStringLiteral("SeznamFilmu.ksr"))));
+    report_.DataSet = &films_;
+    report_.IniFile = dir_.filePath(QStringLiteral("Sestavy.ini"));
+    ASSERT_TRUE(report_.PrepareReport());
+  }
+  void TearDown() override {
+    Interaction() = saved_;
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(u'\n').toStdString();
+  }
+
+  EngineInteraction saved_;
+  QStringList errors_;
+  QTemporaryDir dir_;
+  MemorySource films_ = test::Films(150);
+  TRptReport report_;
+};
+
+TEST_F(PreviewTest, KeysTurnPagesZoomAndFind) {
+  TRptPreview p(report_);
+  p.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  const int pages = p.PageCount();
+  ASSERT_GE(pages, 4);
+  QWidget* view = p.PageView();
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_PageDown);
+  EXPECT_EQ(p.CurrentPage(), 1);
+  EXPECT_EQ(p.PageFieldText(), QStringLiteral("2 / %1").arg(pages));
+  QTest::keyClick(view, Qt::Key_End);
+  EXPECT_EQ(p.CurrentPage(), pages - 1);
+  QTest::keyClick(view, Qt::Key_PageDown);  // stays on the last page
+  EXPECT_EQ(p.CurrentPage(), pages - 1);
+  QTest::keyClick(view, Qt::Key_Home);
+  EXPECT_EQ(p.CurrentPage(), 0);
+
+  QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(p.Zoom(), 1.5);
+  QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+  QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(p.Zoom(), 0.75);
+  const int narrow = view->width();
+  p.SetZoom(ZoomMode::Factor, 4.0);
+  EXPECT_GT(view->width(), 5 * narrow);
+
+  // Ctrl+F goes to the find field; Enter finds, F3 goes on (and round), Shift+F3 back.
+  QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+  auto* field = p.findChild<QLineEdit*>(QStringLiteral("Ed_Hledat"));
+  ASSERT_TRUE(field->hasFocus());
+  field->insert(QStringLiteral("ŽLUŤOUČKÝ KŮŇ"));  // upper case: letter case is ignored
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_EQ(p.Hits().size(), 150u);
+  EXPECT_EQ(p.CurrentHit(), 0);
+  QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(p.CurrentHit(), 149);
+  EXPECT_EQ(p.CurrentPage(), pages - 1);
+  QTest::keyClick(field, Qt::Key_F3);
+  EXPECT_EQ(p.CurrentHit(), 0);
+  EXPECT_EQ(p.CurrentPage(), 0);
+  EXPECT_EQ(p.StatusText(), QStringLiteral("Výskyt 1 z 150"));
+
+  // Whole words: "kůň" is a word, "ků" is not.
+  p.findChild<QCheckBox*>(QStringLiteral("ChB_CelaSlova"))->setChecked(true);
+  EXPECT_TRUE(p.Find(QStringLiteral("kůň")));
+  EXPECT_FALSE(p.Find(QStringLiteral("ků")));
+}
+
+TEST_F(PreviewTest, PageSetupPreparesAgainAndSettingsAreKept) {
+  {
+    TRptPreview p(report_);
+    const int portrait = p.PageCount();
+    ASSERT_TRUE(p.ApplyPageSetup(297, 210, 10, 10, 10, 10));
+    EXPECT_GT(p.PageCount(), portrait);  // fewer rows fit a landscape page
+    EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 297);
+    EXPECT_EQ(p.PageFieldText(), QStringLiteral("1 / %1").arg(p.PageCount()));
+    EXPECT_TRUE(test::FindRun(report_.Prepared(), 0, QStringLiteral("Strana 1 z %1").arg(p.PageCount())));
+    p.SetZoom(ZoomMode::PageWidth);
+    p.SetThumbnailsVisible(false);
+    p.reject();
+  }
+  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  EXPECT_EQ(ini.value(QStringLiteral("Nahled/Zvetseni")).toString(), QStringLiteral("sirka"));
+  TRptPreview again(report_);
+  EXPECT_EQ(again.Mode(), ZoomMode::PageWidth);
+  EXPECT_FALSE(again.ThumbnailsVisible());
+}
+
+}  // namespace
+}  // namespace rpt
