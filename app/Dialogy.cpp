@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QPushButton>
 #include <QScreen>
 
 #include "Hlavni_f.h"
@@ -18,6 +19,20 @@ void PevnaVelikostUprostred(QDialog& dialog, QSize klient) {
   const QRect obrazovka = QGuiApplication::primaryScreen()->geometry();
   dialog.move(obrazovka.x() + (obrazovka.width() - klient.width()) / 2,
               obrazovka.y() + (obrazovka.height() - klient.height()) / 2);
+}
+
+QPushButton* NoveTlacitko(const QString& popisek, const QString& jmeno, QWidget* rodic) {
+  auto* tlacitko = new QPushButton(popisek, rodic);
+  tlacitko->setObjectName(jmeno);
+  return tlacitko;
+}
+
+QHBoxLayout* RadaTlacitek(QPushButton* potvrdit, QPushButton* zrusit) {
+  auto* rada = new QHBoxLayout;
+  rada->addStretch(1);
+  rada->addWidget(potvrdit);
+  rada->addWidget(zrusit);
+  return rada;
 }
 
 void NaplnitPole(QComboBox& seznam, const THlavni& hlavni, const QString& pole) {

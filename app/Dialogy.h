@@ -7,6 +7,9 @@
 
 class QComboBox;
 class QDialog;
+class QHBoxLayout;
+class QPushButton;
+class QWidget;
 
 namespace kalmetra {
 
@@ -15,6 +18,10 @@ class THlavni;
 // A dialog of fixed size: the layout's client area, larger only where the font needs
 // it; centred on the screen.
 void PevnaVelikostUprostred(QDialog& dialog, QSize klient);
+// A push button with its caption and its control name.
+QPushButton* NoveTlacitko(const QString& popisek, const QString& jmeno, QWidget* rodic);
+// The row of the confirming and the cancelling button at the dialog's bottom right.
+QHBoxLayout* RadaTlacitek(QPushButton* potvrdit, QPushButton* zrusit);
 // Fills the list with the grid's column captions in grid order and selects the label of
 // the field; nothing is selected when that field is not shown.
 void NaplnitPole(QComboBox& seznam, const THlavni& hlavni, const QString& pole);

@@ -39,8 +39,7 @@ TFiltrZaznamu::TFiltrZaznamu(THlavni& hlavni, QWidget* parent) : QDialog(parent)
   Tl_Filtr->setObjectName(QStringLiteral("Tl_Filtr"));
   Tl_Filtr->setDefault(true);
   Tl_Filtr->setAutoDefault(true);
-  Tl_Storno = new QPushButton(QStringLiteral("Storno"), this);
-  Tl_Storno->setObjectName(QStringLiteral("Tl_Storno"));
+  Tl_Storno = NoveTlacitko(QStringLiteral("Storno"), QStringLiteral("Tl_Storno"), this);
 
   auto* rozvrzeni = new QVBoxLayout(this);
   auto* pole = new QFormLayout;
@@ -48,11 +47,7 @@ TFiltrZaznamu::TFiltrZaznamu(THlavni& hlavni, QWidget* parent) : QDialog(parent)
   pole->addRow(QStringLiteral("Vyraz filtru"), Cb_Podminka);
   rozvrzeni->addLayout(pole);
   rozvrzeni->addStretch(1);
-  auto* tlacitka = new QHBoxLayout;
-  tlacitka->addStretch(1);
-  tlacitka->addWidget(Tl_Filtr);
-  tlacitka->addWidget(Tl_Storno);
-  rozvrzeni->addLayout(tlacitka);
+  rozvrzeni->addLayout(RadaTlacitek(Tl_Filtr, Tl_Storno));
   PevnaVelikostUprostred(*this, QSize(384, 148));
   setTabOrder(Cb_Pole, Cb_Podminka);
   setTabOrder(Cb_Podminka, Tl_Filtr);

@@ -66,20 +66,14 @@ TKonfig::TKonfig(THlavni& hlavni, QWidget* parent) : QDialog(parent), hlavni_(hl
     pole->addWidget(ChB_Skryt[i]);
   }
 
-  Tl_Ok = new QPushButton(QStringLiteral("Ok"), this);
-  Tl_Ok->setObjectName(QStringLiteral("Tl_Ok"));
+  Tl_Ok = NoveTlacitko(QStringLiteral("Ok"), QStringLiteral("Tl_Ok"), this);
   Tl_Ok->setDefault(true);
-  Tl_Storno = new QPushButton(QStringLiteral("Storno"), this);
-  Tl_Storno->setObjectName(QStringLiteral("Tl_Storno"));
+  Tl_Storno = NoveTlacitko(QStringLiteral("Storno"), QStringLiteral("Tl_Storno"), this);
   auto* rozvrzeni = new QVBoxLayout(this);
   rozvrzeni->addWidget(Ram_Vlastnosti);
   rozvrzeni->addWidget(Ram_PoleDB);
   rozvrzeni->addStretch(1);
-  auto* tlacitka = new QHBoxLayout;
-  tlacitka->addStretch(1);
-  tlacitka->addWidget(Tl_Ok);
-  tlacitka->addWidget(Tl_Storno);
-  rozvrzeni->addLayout(tlacitka);
+  rozvrzeni->addLayout(RadaTlacitek(Tl_Ok, Tl_Storno));
   PevnaVelikostUprostred(*this, QSize(424, 396));
 
   ChB_ZobrazDialogUloz->setChecked(hlavni.ZobrazDialogUloz);

@@ -22,21 +22,15 @@ TTrideniRazeni::TTrideniRazeni(THlavni& hlavni, QWidget* parent) : QDialog(paren
   CBox_Pole->setObjectName(QStringLiteral("CBox_Pole"));
   CBox_Pole->setMaxVisibleItems(10);
   La_PodlePole->setBuddy(CBox_Pole);
-  Tl_Ok = new QPushButton(QStringLiteral("Ok"), this);
-  Tl_Ok->setObjectName(QStringLiteral("Tl_Ok"));
+  Tl_Ok = NoveTlacitko(QStringLiteral("Ok"), QStringLiteral("Tl_Ok"), this);
   Tl_Ok->setDefault(true);
-  Tl_Storno = new QPushButton(QStringLiteral("Storno"), this);
-  Tl_Storno->setObjectName(QStringLiteral("Tl_Storno"));
+  Tl_Storno = NoveTlacitko(QStringLiteral("Storno"), QStringLiteral("Tl_Storno"), this);
 
   auto* rozvrzeni = new QVBoxLayout(this);
   rozvrzeni->addWidget(La_PodlePole);
   rozvrzeni->addWidget(CBox_Pole);
   rozvrzeni->addStretch(1);
-  auto* tlacitka = new QHBoxLayout;
-  tlacitka->addStretch(1);
-  tlacitka->addWidget(Tl_Ok);
-  tlacitka->addWidget(Tl_Storno);
-  rozvrzeni->addLayout(tlacitka);
+  rozvrzeni->addLayout(RadaTlacitek(Tl_Ok, Tl_Storno));
   PevnaVelikostUprostred(*this, QSize(244, 146));
 
   connect(Tl_Ok, &QPushButton::clicked, this, &QDialog::accept);
