@@ -53,7 +53,10 @@ void DesignerDoc::LoadTree(const XmlNode& root) {
   undo_.clear();
   redo_.clear();
   selection_.clear();
+  // The data band is where fields usually go.
   currentBand_ = BandCount() > 0 ? 0 : -1;
+  for (int b = BandCount() - 1; b >= 0; --b)
+    if (Band(b).Attr(QStringLiteral("Type")) == QLatin1String("MasterData")) currentBand_ = b;
   emit Changed();
   emit SelectionChanged();
 }
@@ -381,31 +384,57 @@ ObjRef DesignerDoc::AddImage(int band, const QByteArray& imageData, double left,
   return Insert(band, std::move(n));
 }
 
-void DesignerDoc::SetObjectAttr(ObjRef ref, const QString& key, const QString& value) {
-  if (Object(ref).name.isEmpty()) return;
-  Change([&] {
-    XmlNode& n = MutableObject(ref);
-    if (value.isEmpty() && key != QLatin1String("Frame")) std::erase_if(n.attrs, [&](const auto& a) { return a.first == key; });
-    else n.SetAttr(key, value);
-  });
+template <class F>
+bool DesignerDoc::ChangeChecked(F&& f, QString* error) {
+  XmlNode trial = root_;
+  std::swap(trial, root_);
+  f();
+  ReportDef def;
+  QString why;
+  const bool ok = CompileTemplate(root_, def, &why);
+  std::swap(trial, root_);  // back to the state before, the change held in trial
+  if (!ok) {
+    if (error) *error = why;
+    return false;
+  }
+  Change([&] { root_ = std::move(trial); });
+  return true;
 }
 
-void DesignerDoc::SetObjectText(ObjRef ref, const QString& text) {
-  if (Object(ref).name.isEmpty()) return;
-  Change([&] { MutableObject(ref).text = text; });
+namespace {
+
+void SetOrRemove(XmlNode& n, const QString& key, const QString& value) {
+  // An empty frame means "no frame", unlike a missing one.
+  if (value.isEmpty() && key != QLatin1String("Frame")) std::erase_if(n.attrs, [&](const auto& a) { return a.first == key; });
+  else n.SetAttr(key, value);
 }
 
-void DesignerDoc::SetBandAttr(int band, const QString& key, const QString& value) {
-  if (band < 0 || band >= BandCount()) return;
-  Change([&] {
-    XmlNode& n = MutableBand(band);
-    if (value.isEmpty()) std::erase_if(n.attrs, [&](const auto& a) { return a.first == key; });
-    else n.SetAttr(key, value);
-  });
+}  // namespace
+
+bool DesignerDoc::SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error) {
+  if (Object(ref).name.isEmpty()) return false;
+  return ChangeChecked([&] { SetOrRemove(MutableObject(ref), key, value); }, error);
 }
 
-void DesignerDoc::SetPageAttr(const QString& key, const QString& value) {
-  Change([&] { MutablePage().SetAttr(key, value); });
+bool DesignerDoc::SetSelectionAttr(const QString& key, const QString& value, QString* error) {
+  if (selection_.empty()) return false;
+  return ChangeChecked([&] {
+    for (const ObjRef& r : selection_) SetOrRemove(MutableObject(r), key, value);
+  }, error);
+}
+
+bool DesignerDoc::SetObjectText(ObjRef ref, const QString& text, QString* error) {
+  if (Object(ref).name.isEmpty()) return false;
+  return ChangeChecked([&] { MutableObject(ref).text = text; }, error);
+}
+
+bool DesignerDoc::SetBandAttr(int band, const QString& key, const QString& value, QString* error) {
+  if (band < 0 || band >= BandCount()) return false;
+  return ChangeChecked([&] { SetOrRemove(MutableBand(band), key, value); }, error);
+}
+
+bool DesignerDoc::SetPageAttr(const QString& key, const QString& value, QString* error) {
+  return ChangeChecked([&] { SetOrRemove(MutablePage(), key, value); }, error);
 }
 
 void DesignerDoc::SetReportOptions(const QString& name, const QString& author, const QStringList& description) {

@@ -87,11 +87,13 @@ class DesignerDoc : public QObject {
   ObjRef AddField(int band, const QString& field, double left, double top, const QString& dataSet = QStringLiteral("RptDataset1"));
   ObjRef AddImage(int band, const QByteArray& imageData, double left, double top);
 
-  // Properties: an empty value removes the attribute.
-  void SetObjectAttr(ObjRef ref, const QString& key, const QString& value);
-  void SetObjectText(ObjRef ref, const QString& text);
-  void SetBandAttr(int band, const QString& key, const QString& value);
-  void SetPageAttr(const QString& key, const QString& value);
+  // Properties: an empty value removes the attribute. A value the engine could not read
+  // is refused (false, with its Czech reason) and leaves the template as it was.
+  bool SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error = nullptr);
+  bool SetSelectionAttr(const QString& key, const QString& value, QString* error = nullptr);
+  bool SetObjectText(ObjRef ref, const QString& text, QString* error = nullptr);
+  bool SetBandAttr(int band, const QString& key, const QString& value, QString* error = nullptr);
+  bool SetPageAttr(const QString& key, const QString& value, QString* error = nullptr);
   void SetReportOptions(const QString& name, const QString& author, const QStringList& description);
   QString ReportName() const;
   QString ReportAuthor() const;
@@ -121,6 +123,8 @@ class DesignerDoc : public QObject {
   // Runs a change and records it as one undo step when it changed the bytes.
   template <class F>
   void Change(F&& f);
+  template <class F>
+  bool ChangeChecked(F&& f, QString* error);
   void Restore(const QByteArray& bytes);
   void SetRect(XmlNode& n, const QRectF& r) const;
   XmlNode MakeObject(const QString& kind, const QString& nameBase, double left, double top) const;

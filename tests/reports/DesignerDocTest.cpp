@@ -214,6 +214,22 @@ TEST(DesignerDoc, ReportOptionsAndABrokenTemplate) {
   EXPECT_FALSE(doc.Load("<Report><Page><Band Type=\"Fancy\"/></Page></Report>", &error));
   EXPECT_TRUE(error.contains(QStringLiteral("Fancy")));
   EXPECT_EQ(doc.Bytes(), bytes);
+  // A property value the engine could not read is refused without an undo step.
+  doc.AddBand(BandType::MasterData);
+  const ObjRef t = doc.AddObject(0, QStringLiteral("Text"), 0, 0);
+  const QByteArray good = doc.Bytes();
+  EXPECT_FALSE(doc.SetObjectAttr(t, QStringLiteral("Left"), QStringLiteral("vlevo"), &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("Left"))) << error.toStdString();
+  EXPECT_FALSE(doc.SetBandAttr(0, QStringLiteral("EvenFill"), QStringLiteral("zelená"), &error));
+  EXPECT_EQ(doc.Bytes(), good);
+  EXPECT_TRUE(doc.SetSelectionAttr(QStringLiteral("Bold"), QStringLiteral("1"), &error));
+  EXPECT_TRUE(doc.SetSelectionAttr(QStringLiteral("Bold"), QString(), &error));
+  EXPECT_EQ(doc.Bytes(), good);  // an empty value removes the attribute
+  doc.Undo();
+  doc.Undo();
+  EXPECT_EQ(doc.Bytes(), good);
+  doc.Undo();
+  EXPECT_FALSE(doc.Bytes().contains("<Text"));
 }
 
 }  // namespace
