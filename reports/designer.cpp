@@ -323,14 +323,17 @@ void DesignCanvas::mousePressEvent(QMouseEvent* event) {
     return;
   }
   const bool adds = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+  // A selected object's handle wins over an object lying above it.
+  if (!adds)
+    for (const ObjRef& r : doc_.Selection())
+      if (OnHandle(r, pos)) {
+        drag_ = Drag::Resize;
+        return;
+      }
   const ObjRef hit = ObjectAt(pos);
   if (hit.band >= 0) {
     if (adds) {
       doc_.ToggleSelected(hit);
-      return;
-    }
-    if (doc_.IsSelected(hit) && OnHandle(hit, pos)) {
-      drag_ = Drag::Resize;
       return;
     }
     if (!doc_.IsSelected(hit)) doc_.Select({hit});

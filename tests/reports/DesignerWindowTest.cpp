@@ -1,0 +1,259 @@
+// The designer window driven by mouse and key events, as a user would: fields by double
+// click and by drop, selection by click and rubber band, moving and resizing by mouse
+// and keys, the palette, undo and redo, preview and closing with changes.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMimeData>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ReportTestSupport.h"
+#include "designer.h"
+#include "engine.h"
+#include "preview.h"
+
+namespace rpt {
+namespace {
+
+using test::ReadBytes;
+
+// Puts the engine's interaction back after a test that scripts it.
+struct ScriptedInteraction {
+  EngineInteraction saved = Interaction();
+  std::vector<QString> asked;
+  std::vector<QString> errors;
+  ScriptedInteraction() {
+    Interaction().Ask = [this](const QString& text) {
+      asked.push_back(text);
+      return false;
+    };
+    Interaction().ShowError = [this](const QString& text) { errors.push_back(text); };
+  }
+  ~ScriptedInteraction() { Interaction() = saved; }
+};
+
+void MouseMove(QWidget* w, QPointF pos, Qt::KeyboardModifiers mods = {}) {
+  QMouseEvent e(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::LeftButton, mods);
+  QApplication::sendEvent(w, &e);
+}
+
+void Drag(QWidget* w, QPointF from, QPointF to, Qt::KeyboardModifiers mods = {}) {
+  QTest::mousePress(w, Qt::LeftButton, mods, from.toPoint());
+  MouseMove(w, (from + to) / 2, mods);
+  MouseMove(w, to, mods);
+  QTest::mouseRelease(w, Qt::LeftButton, mods, to.toPoint());
+}
+
+void DropField(DesignCanvas* c, const QString& field, QPointF at) {
+  QMimeData data;
+  data.setData(QLatin1String(FieldList::kMime), field.toUtf8());
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(c, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(c, &move);
+  ASSERT_TRUE(move.isAccepted());
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(c, &drop);
+}
+
+class DesignerWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    QDir().mkpath(Ses());
+    ASSERT_TRUE(QFile::copy(test::ShippedTemplatePath(QStringLiteral("SeznamFilmu.ksr")), Ses() + QStringLiteral("SeznamFilmu.ksr")));
+    report_.DataSet = &films_;
+    report_.IniFile = dir_.filePath(QStringLiteral("Sestavy.ini"));
+    ASSERT_TRUE(report_.LoadFromFile(Ses() + QStringLiteral("SeznamFilmu.ksr"), false));
+  }
+  QString Ses() const { return dir_.filePath(QStringLiteral("Ses")) + u'/'; }
+  int DataBand(DesignerDoc& d) const {
+    for (int b = 0; b < d.BandCount(); ++b)
+      if (d.Band(b).Attr(QStringLiteral("Type")) == QLatin1String("MasterData")) return b;
+    return -1;
+  }
+
+  QTemporaryDir dir_;
+  MemorySource films_ = test::Films(30);
+  TRptReport report_;
+};
+
+TEST_F(DesignerWindowTest, AUserEditsAReportWithMouseAndKeys) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(report_, options);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  const int data = DataBand(doc);
+  ASSERT_GE(data, 0);
+  const int before = static_cast<int>(doc.Band(data).children.size());
+  std::vector<QByteArray> states{doc.Bytes()};
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("Návrhář sestav – Seznam filmů"));
+
+  // A double click on "Rezie" in the field list puts it on the data band.
+  auto* fields = w.findChild<QListWidget*>(QStringLiteral("SeznamPoli"));
+  ASSERT_TRUE(fields);
+  QListWidgetItem* rezie = fields->findItems(QStringLiteral("Rezie"), Qt::MatchExactly).value(0);
+  ASSERT_TRUE(rezie);
+  const QPoint at = fields->visualItemRect(rezie).center();
+  QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(fields->viewport(), Qt::LeftButton, {}, at);
+  ASSERT_EQ(doc.Band(data).children.size(), static_cast<size_t>(before + 1));
+  const ObjRef added{data, before};
+  EXPECT_EQ(doc.Object(added).text, QStringLiteral("[RptDataset1.\"Rezie\"]"));
+  EXPECT_EQ(doc.Selection(), std::vector<ObjRef>{added});
+  EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral(" *")));
+  states.push_back(doc.Bytes());
+
+  // Dropped onto the data band at a point: a text bound to the field, on the grid.
+  const QRectF body = canvas->BandBody(data);
+  DropField(canvas, QStringLiteral("Zanr"), body.topLeft() + QPointF(20.4 * canvas->Scale(), 0.2 * canvas->Scale()));
+  const ObjRef dropped{data, before + 1};
+  EXPECT_EQ(doc.Object(dropped).text, QStringLiteral("[RptDataset1.\"Zanr\"]"));
+  EXPECT_EQ(doc.ObjectRect(dropped).topLeft(), QPointF(20, 0));
+  states.push_back(doc.Bytes());
+
+  // A click selects the first one again; a mouse drag moves it, snapped to whole mm.
+  const QRectF first = canvas->ObjectPx(added);
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, (first.center()).toPoint());
+  EXPECT_EQ(doc.Selection(), std::vector<ObjRef>{added});
+  const QRectF startMm = doc.ObjectRect(added);
+  Drag(canvas, first.center(), first.center() + QPointF(4.3 * canvas->Scale(), 0));
+  EXPECT_EQ(doc.ObjectRect(added).left(), std::round(startMm.left() + 4.3));
+  EXPECT_EQ(doc.ObjectRect(added).top(), startMm.top());
+  states.push_back(doc.Bytes());
+
+  // Dragging the corner handle widens it.
+  const QPointF corner = canvas->ObjectPx(added).bottomRight();
+  Drag(canvas, corner, corner + QPointF(10.2 * canvas->Scale(), 0));
+  EXPECT_EQ(doc.ObjectRect(added).width(), startMm.width() + 10);
+  states.push_back(doc.Bytes());
+
+  // Arrow keys: a grid step; Shift changes the size; Ctrl a tenth of a millimetre.
+  const QRectF r0 = doc.ObjectRect(added);
+  canvas->setFocus();
+  QTest::keyClick(canvas, Qt::Key_Right);
+  QTest::keyClick(canvas, Qt::Key_Down);
+  QTest::keyClick(canvas, Qt::Key_Right, Qt::ShiftModifier);
+  QTest::keyClick(canvas, Qt::Key_Left, Qt::ControlModifier);
+  const QRectF r1 = doc.ObjectRect(added);
+  EXPECT_DOUBLE_EQ(r1.left(), r0.left() + 1 - 0.1);
+  EXPECT_DOUBLE_EQ(r1.top(), r0.top() + 1);
+  EXPECT_DOUBLE_EQ(r1.width(), r0.width() + 1);
+
+  // The property panel shows the selected object's position.
+  auto* props = w.findChild<QTableWidget*>(QStringLiteral("Vlastnosti"));
+  ASSERT_TRUE(props);
+  QString shownLeft;
+  for (int row = 0; row < props->rowCount(); ++row)
+    if (props->item(row, 0)->text() == QStringLiteral("Vlevo (mm)")) shownLeft = props->item(row, 1)->text();
+  EXPECT_EQ(shownLeft, DesignerDoc::FormatMm(r1.left()));
+
+  // Ctrl+Z undoes the four key steps and the resize, back to the moved state.
+  for (int i = 0; i < 5; ++i) QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), states[3]);
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), states[4]);
+
+  // A rubber band over the data band selects every object in it; Shift+click drops one.
+  const QRectF band = canvas->BandBody(data);
+  Drag(canvas, QPointF(band.left() - 8, band.top() + 1), QPointF(band.right() + 8, band.bottom() + 1));
+  EXPECT_EQ(doc.Selection().size(), doc.Band(data).children.size());
+  QTest::mouseClick(canvas, Qt::LeftButton, Qt::ShiftModifier, canvas->ObjectPx(dropped).center().toPoint());
+  EXPECT_EQ(doc.Selection().size(), doc.Band(data).children.size() - 1);
+  EXPECT_FALSE(doc.IsSelected(dropped));
+
+  // The palette: a rectangle drawn where the band is clicked, then back to selecting.
+  w.findChild<QAction*>(QStringLiteral("Paleta_Rectangle"))->trigger();
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, (band.topLeft() + QPointF(100 * canvas->Scale(), 1)).toPoint());
+  const XmlNode& rect = doc.Object(doc.Selection().front());
+  EXPECT_EQ(rect.name, QStringLiteral("Rectangle"));
+  EXPECT_EQ(rect.Attr(QStringLiteral("Left")), QStringLiteral("100"));
+  EXPECT_TRUE(canvas->Tool().isEmpty());
+  // Delete removes it.
+  QTest::keyClick(&w, Qt::Key_Delete);
+  EXPECT_EQ(doc.Bytes(), states[4]);
+
+  // Preview with the real rows shows the added fields.
+  int previewed = 0;
+  Interaction().RunPreview = [&](TRptPreview& p) {
+    ++previewed;
+    EXPECT_GE(p.PageCount(), 1);
+  };
+  QTest::keyClick(&w, Qt::Key_F9);
+  EXPECT_EQ(previewed, 1);
+
+  // Closing with changes asks; No closes and keeps the file as it was.
+  const QByteArray onDisk = ReadBytes(Ses() + QStringLiteral("SeznamFilmu.ksr"));
+  w.reject();
+  ASSERT_EQ(script.asked.size(), 1u);
+  EXPECT_EQ(script.asked[0], QStringLiteral("Sestava „Seznam filmů“ byla změněna. Chcete změny uložit?"));
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(ReadBytes(Ses() + QStringLiteral("SeznamFilmu.ksr")), onDisk);
+  EXPECT_TRUE(script.errors.empty());
+  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  EXPECT_EQ(ini.value(QStringLiteral("Navrhar/KrokMrizky")).toDouble(), 1.0);
+  EXPECT_FALSE(ini.value(QStringLiteral("Navrhar/Geometrie")).toByteArray().isEmpty());
+}
+
+TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
+  ScriptedInteraction script;
+  ASSERT_TRUE(QFile::copy(test::ShippedTemplatePath(QStringLiteral("KartaFilmu.ksr")), Ses() + QStringLiteral("KartaFilmu.ksr")));
+  TRptDesigner options;
+  QString chosen;
+  QString offeredFolder, offeredName;
+  Interaction().ChooseTemplateFile = [&](const QString& folder, const QString& name) {
+    offeredFolder = folder;
+    offeredName = name;
+    return chosen;
+  };
+  {
+    TRptDesignerWindow w(report_, options);
+    for (QAction* a : w.findChildren<QAction*>())
+      if (a->text() == QStringLiteral("2,5 mm")) a->trigger();
+    EXPECT_EQ(w.Doc().GridStep(), 2.5);
+    w.findChild<QAction*>(QStringLiteral("Akce_Prichytavat"))->trigger();  // off
+    w.Doc().SetReportOptions(QStringLiteral("Kopie seznamu"), QStringLiteral("Kalmetra"), {});
+    // An existing other file: the answer No leaves it alone and nothing is saved.
+    chosen = Ses() + QStringLiteral("KartaFilmu");
+    EXPECT_FALSE(w.SaveAs());
+    EXPECT_EQ(offeredFolder, QDir(Ses()).absolutePath());
+    EXPECT_EQ(offeredName, QStringLiteral("SeznamFilmu.ksr"));
+    ASSERT_EQ(script.asked.size(), 1u);
+    EXPECT_EQ(script.asked[0], QStringLiteral("Soubor „KartaFilmu.ksr“ již existuje. Chcete jej přepsat?"));
+    EXPECT_TRUE(w.Doc().Modified());
+    chosen = Ses() + QStringLiteral("Kopie.KSR");
+    ASSERT_TRUE(w.SaveAs());
+    EXPECT_FALSE(w.Doc().Modified());
+    EXPECT_FALSE(w.SavedOver());
+    w.reject();
+    EXPECT_EQ(script.asked.size(), 1u);  // nothing unsaved, no question
+  }
+  for (const char* file : {"SeznamFilmu.ksr", "KartaFilmu.ksr"})
+    EXPECT_EQ(ReadBytes(Ses() + QLatin1String(file)), ReadBytes(test::ShippedTemplatePath(QLatin1String(file)))) << file;
+  EXPECT_TRUE(ReadBytes(Ses() + QStringLiteral("Kopie.KSR")).contains("ReportOptions.Name=\"Kopie seznamu\""));
+  // The grid and switch come back in the next designer; a new template starts empty.
+  TRptDesignerWindow again(report_, options);
+  EXPECT_EQ(again.Doc().GridStep(), 2.5);
+  EXPECT_FALSE(again.Doc().Snap());
+  again.findChild<QAction*>(QStringLiteral("Akce_Nova"))->trigger();
+  EXPECT_EQ(again.Doc().BandCount(), 0);
+  EXPECT_TRUE(again.Doc().FileName().isEmpty());
+  // A new report's save as offers "Ses" beside the settings, where the last save went.
+  chosen.clear();
+  EXPECT_FALSE(again.SaveAs());
+  EXPECT_EQ(offeredFolder, QDir(Ses()).absolutePath());
+  EXPECT_EQ(offeredName, QStringLiteral("Nová sestava.ksr"));
+}
+
+}  // namespace
+}  // namespace rpt
