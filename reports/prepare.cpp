@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <unordered_map>
 #include <limits>
 
 namespace rpt {
@@ -78,6 +79,8 @@ class Preparer {
   int FieldSlot(const QString& field) const { return fieldSlot_.value(field, -1); }
   QString Eval(const Expression& e, const Ctx& ctx) const;
   uint16_t FontIndex(const FontDef& f);
+  // The font of a text object, looked up once.
+  uint16_t FontOf(const ObjDef& o);
   void Break(const QString& text, uint16_t font, double widthUnits, bool wrap, std::vector<Line>& lines);
   // Text width in layout units; genres and names repeat, so widths are remembered.
   double Width(uint16_t font, const QString& text);
@@ -121,6 +124,7 @@ class Preparer {
   std::vector<const BandDef*> groupHeaders_, groupFooters_;  // by level, outermost first
 
   std::vector<FontCache> fonts_;
+  std::unordered_map<const ObjDef*, uint16_t> objectFont_;
   std::vector<double> growth_, shift_;
   std::vector<std::vector<Line>> lines_;
   std::vector<QString> texts_;
@@ -215,6 +219,13 @@ QString Preparer::Eval(const Expression& e, const Ctx& ctx) const {
   return s;
 }
 
+uint16_t Preparer::FontOf(const ObjDef& o) {
+  if (const auto it = objectFont_.find(&o); it != objectFont_.end()) return it->second;
+  const uint16_t index = FontIndex(o.font);
+  objectFont_.emplace(&o, index);
+  return index;
+}
+
 uint16_t Preparer::FontIndex(const FontDef& f) {
   RunFont rf{f.family, static_cast<float>(f.size), f.bold, f.italic, f.underline};
   for (size_t i = 0; i < out_.fonts.size(); ++i)
@@ -283,6 +294,7 @@ void Preparer::Break(const QString& text, uint16_t font, double widthUnits, bool
 Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double width, int row) {
   LaidBand lb;
   lb.height = band.height;
+  lb.items.reserve(band.objects.size() + 2);
   const size_t n = band.objects.size();
   // Scratch kept between rows, so a row costs no allocations of its own.
   std::vector<double>& growth = growth_;
@@ -305,10 +317,11 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
       hidden[i] = 1;
       continue;
     }
-    fontOf[i] = FontIndex(o.font);
-    const double inner = std::max(0.0, o.width - 2 * kPad) / kMmPerUnit;
+    fontOf[i] = FontOf(o);
+    const bool turned = o.rotation == 90 || o.rotation == 270;
+    const double inner = std::max(0.0, (turned ? o.height : o.width) - 2 * kPad) / kMmPerUnit;
     Break(texts[i], fontOf[i], inner, o.wordWrap, lines[i]);
-    if (o.stretch && !lines[i].empty()) {
+    if (o.stretch && !turned && !lines[i].empty()) {
       const double need = (lines[i].back().y + lines[i].back().height) * kMmPerUnit;
       growth[i] = std::max(0.0, need - o.height);
     }
@@ -363,7 +376,7 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
       it.y = static_cast<float>(top + (h - ih) / 2);
       it.w = static_cast<float>(w);
       it.h = static_cast<float>(ih);
-      it.image = static_cast<uint32_t>(out_.images.size());
+      it.image = static_cast<uint16_t>(out_.images.size());
       out_.images.push_back(o.image);
       lb.items.push_back(it);
       continue;
@@ -385,31 +398,43 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
     if (o.kind != ObjKind::Text) continue;
     const std::vector<Line>& ls = lines[i];
     if (ls.empty()) continue;
+    // A turned text runs along the object's height, its lines stacked across the width.
+    const int turn = o.rotation == 90 ? 1 : o.rotation == 270 ? 3 : 0;
+    const double across = turn ? o.width : h;
     const double textH = (ls.back().y + ls.back().height) * kMmPerUnit;
     double dy = 0;
-    if (o.valign == VAlign::Center) dy = (h - textH) / 2;
-    else if (o.valign == VAlign::Bottom) dy = h - textH;
+    if (o.valign == VAlign::Center) dy = (across - textH) / 2;
+    else if (o.valign == VAlign::Bottom) dy = across - textH;
     QString t = texts[i];
     if (t.contains(u'\r')) {
       t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
       t.replace(u'\r', u'\n');
     }
-    const double inner = std::max(0.0, o.width - 2 * kPad);
+    const double inner = std::max(0.0, (turn ? o.height : o.width) - 2 * kPad);
     for (size_t k = 0; k < ls.size(); ++k) {
       const Line& l = ls[k];
-      const double ly = top + dy + l.y * kMmPerUnit;
+      const double ly = dy + l.y * kMmPerUnit;
+      const double lh = l.height * kMmPerUnit;
       // Without stretch, lines past the object's bottom are cut off (the first stays).
-      if (k > 0 && ly + l.height * kMmPerUnit > top + h + 0.01) break;
+      if (k > 0 && ly + lh > across + 0.01) break;
       QString run = t.mid(l.start, l.length);
       while (!run.isEmpty() && (run.back().isSpace() || run.back() == u'\n')) run.chop(1);
       if (run.isEmpty()) continue;
       PreparedItem it;
       it.kind = ItemKind::Text;
       it.font = fontOf[i];
-      it.x = static_cast<float>(o.left + kPad);
-      it.y = static_cast<float>(ly);
-      it.w = static_cast<float>(inner);
-      it.h = static_cast<float>(l.height * kMmPerUnit);
+      it.turn = static_cast<uint8_t>(turn);
+      if (turn == 0) {
+        it.x = static_cast<float>(o.left + kPad);
+        it.y = static_cast<float>(top + ly);
+        it.w = static_cast<float>(inner);
+        it.h = static_cast<float>(lh);
+      } else {
+        it.x = static_cast<float>(turn == 1 ? o.left + ly : o.left + o.width - ly - lh);
+        it.y = static_cast<float>(top + kPad);
+        it.w = static_cast<float>(lh);
+        it.h = static_cast<float>(inner);
+      }
       it.ascent = static_cast<float>(l.ascent * kMmPerUnit);
       it.color = o.color.rgba();
       switch (o.halign) {
@@ -451,6 +476,8 @@ void Preparer::StartPage() {
   PreparedPage p;
   p.width = static_cast<float>(page_.width);
   p.height = static_cast<float>(page_.height);
+  // Pages of one report hold about as many items each.
+  if (!out_.pages.empty()) p.items.reserve(out_.pages.back().items.size() + 16);
   out_.pages.push_back(std::move(p));
   ++pageNo_;
   pageAcc_.Reset(aggSlots_.size());
@@ -633,11 +660,16 @@ bool Preparer::Run(QString* error) {
 
   // Groups that gather their rows: the rows are read first and ordered by the group
   // values, stably, so the source's order holds inside a group.
+  // A group kept together needs its rows ahead as well.
   size_t sortLevels = 0;
-  for (size_t level = 0; level < levels; ++level)
+  bool buffered = false;
+  for (size_t level = 0; level < levels; ++level) {
     if (groupHeaders_[level]->sortRows) sortLevels = level + 1;
+    if (groupHeaders_[level]->keepTogether) buffered = true;
+  }
+  buffered = buffered || sortLevels > 0;
   std::vector<std::vector<QString>> rows;
-  if (sortLevels > 0) {
+  if (buffered) {
     std::vector<std::pair<QStringList, size_t>> keys;
     for (src_.First(); !src_.Eof(); src_.Next()) {
       ReadRow();
@@ -659,18 +691,48 @@ bool Preparer::Run(QString* error) {
     rows = std::move(ordered);
   }
   size_t next = 0;
-  auto atEnd = [&] { return sortLevels > 0 ? next >= rows.size() : src_.Eof(); };
+  auto atEnd = [&] { return buffered ? next >= rows.size() : src_.Eof(); };
   auto advance = [&] {
-    if (sortLevels > 0) ++next;
+    if (buffered) ++next;
     else src_.Next();
+  };
+  // The height of the group of this level starting at row `from`, header to footer,
+  // with the inner groups' headers and footers.
+  auto groupHeight = [&](size_t level, size_t from) {
+    auto values = [&](size_t r, size_t upTo) {
+      QStringList v;
+      for (size_t l = 0; l <= upTo; ++l) v << Eval(groupHeaders_[l]->condition, Ctx{nullptr, &rows[r]});
+      return v;
+    };
+    const QStringList own = values(from, level);
+    double height = Layout(*groupHeaders_[level], Ctx{&groupAcc_[level], &rows[from]}, ColumnWidth(), 0).height;
+    QStringList inner = values(from, levels - 1);
+    for (size_t r = from; r < rows.size(); ++r) {
+      const QStringList v = values(r, levels - 1);
+      if (v.mid(0, static_cast<qsizetype>(level) + 1) != own) break;
+      for (size_t l = level + 1; l < levels; ++l) {
+        if (r > from && v[static_cast<qsizetype>(l)] != inner[static_cast<qsizetype>(l)]) {
+          for (size_t k = l; k < levels; ++k) {
+            if (groupFooters_[k]) height += groupFooters_[k]->height;
+            height += groupHeaders_[k]->height;
+          }
+          break;
+        }
+      }
+      inner = v;
+      if (data_) height += Layout(*data_, Ctx{&reportAcc_, &rows[r]}, ColumnWidth(), static_cast<int>(r)).height;
+    }
+    for (size_t k = level; k < levels; ++k)
+      if (groupFooters_[k]) height += groupFooters_[k]->height;
+    return height;
   };
 
   StartPage();
   bool first = true;
   int row = 0;
-  if (sortLevels == 0) src_.First();
+  if (!buffered) src_.First();
   for (; !atEnd() && !cancelled_; advance()) {
-    if (sortLevels > 0) cur_ = rows[next];
+    if (buffered) cur_ = rows[next];
     else ReadRow();
     ReadNumbers();
     const Ctx curCtx{&reportAcc_, &cur_};
@@ -692,6 +754,20 @@ bool Preparer::Run(QString* error) {
       if (groupHeaders_[level]->startNewPage && (dataOnPage_ || column_ > 0)) {
         EndPage();
         StartPage();
+      } else if (groupHeaders_[level]->keepTogether && buffered && dataOnPage_) {
+        // A group that would break but fits a fresh page starts on one.
+        const double height = groupHeight(level, next);
+        const double fresh = bottom_ - page_.topMargin - (pageHeader_ ? pageHeader_->height : 0) -
+                             (columnHeader_ ? columnHeader_->height : 0);
+        if (y_ + height > bottom_ + kEps && height <= fresh + kEps) {
+          if (column_ + 1 < page_.columns) {
+            ++column_;
+            y_ = dataTop_;
+          } else {
+            EndPage();
+            StartPage();
+          }
+        }
       }
       // Open only once placed, or a page break before it would repeat it as well.
       PlaceBand(groupHeaders_[level], Ctx{&groupAcc_[level], &cur_}, true);

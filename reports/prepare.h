@@ -76,8 +76,9 @@ struct PreparedItem {
   ItemKind kind = ItemKind::Text;
   uint8_t frame = 0;       // rectangle sides (kFrame...)
   uint16_t font = 0;       // text: index into PreparedReport::fonts
-  uint32_t image = 0;      // image: index into PreparedReport::images
-  float x = 0, y = 0, w = 0, h = 0;  // mm; a text run's box is its line
+  uint8_t turn = 0;        // text: quarter turns counter-clockwise (0, 1 = 90°, 3 = 270°)
+  uint16_t image = 0;      // image: index into PreparedReport::images
+  float x = 0, y = 0, w = 0, h = 0;  // mm; a text run's box is its line (turned with it)
   float ascent = 0;        // text: baseline below y, mm
   float wordSpacing = 0;   // text: extra space per space character (justify), mm
   float lineWidth = 0;     // line and frame width, mm

@@ -43,6 +43,7 @@ const QFontMetricsF& Renderer::Metrics(uint16_t index) {
 
 QRectF Renderer::HitRect(const TextHit& hit) {
   const PreparedItem& it = report_.pages[hit.page].items[hit.item];
+  if (it.turn != 0) return QRectF(it.x, it.y, it.w, it.h);  // a turned run is marked whole
   const QFontMetricsF& fm = Metrics(it.font);
   const double full = fm.horizontalAdvance(it.text) / kUnitsPerMm;
   double x = it.x;
@@ -93,12 +94,26 @@ void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, co
           penSet = true;
           linePenSet = false;
         }
-        double tx = x;
+        const double length = it.turn ? h : w;  // along the text
+        double tx = 0;
         if (it.frame != 0) {
           const double tw = Metrics(it.font).horizontalAdvance(it.text);
-          tx += it.frame == 1 ? (w - tw) / 2 : (w - tw);
+          tx = it.frame == 1 ? (length - tw) / 2 : (length - tw);
         }
-        painter.drawText(QPointF(tx, y + it.ascent * kUnitsPerMm), it.text);
+        if (it.turn == 0) {
+          painter.drawText(QPointF(x + tx, y + it.ascent * kUnitsPerMm), it.text);
+          break;
+        }
+        painter.save();
+        if (it.turn == 1) {
+          painter.translate(x, y + h);
+          painter.rotate(-90);
+        } else {
+          painter.translate(x + w, y);
+          painter.rotate(90);
+        }
+        painter.drawText(QPointF(tx, it.ascent * kUnitsPerMm), it.text);
+        painter.restore();
         break;
       }
       case ItemKind::Line: {

@@ -286,7 +286,7 @@ bool ReadObject(const XmlNode& n, ObjDef& o, Reader& r) {
       o.stretch = r.Flag(n, "Stretch");
       o.hideEmpty = r.Flag(n, "HideIfEmpty");
       o.rotation = static_cast<int>(r.Num(n, "Rotation", 0));
-      if (o.font.size <= 0) r.Fail(QStringLiteral("neplatná velikost písma"));
+      if (o.font.size <= 0 || o.font.size > 500) r.Fail(QStringLiteral("neplatná velikost písma"));
       break;
     }
     case ObjKind::Line:
@@ -367,7 +367,7 @@ bool CompileTemplate(const XmlNode& root, ReportDef& report, QString* error) {
     p.bottomMargin = r.Num(pn, "BottomMargin", 10);
     p.columns = static_cast<int>(r.Num(pn, "Columns", 1));
     p.columnGap = r.Num(pn, "ColumnGap", 0);
-    if (p.width <= 0 || p.height <= 0 || p.columns < 1 || p.columns > 20 ||
+    if (p.width <= 0 || p.height <= 0 || p.width > 5000 || p.height > 5000 || p.columns < 1 || p.columns > 20 ||
         p.leftMargin + p.rightMargin >= p.width || p.topMargin + p.bottomMargin >= p.height)
       r.Fail(QStringLiteral("neplatné rozměry stránky"));
     if (!r.ok) return false;

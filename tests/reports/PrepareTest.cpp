@@ -339,3 +339,37 @@ TEST(Prepare, GroupStartingOnANewPageLeavesNoEmptyPage) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, GroupKeptTogetherMovesWholeToTheNextPage) {
+  auto make = [](bool keep) {
+    return test::Compile(QStringLiteral(
+        "<Report><Page Width=\"210\" Height=\"100\" TopMargin=\"10\" BottomMargin=\"10\">"
+        "<Band Type=\"GroupHeader\" Height=\"10\" KeepTogether=\"%1\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\">"
+        "<Text Name=\"G\" Width=\"80\" Height=\"5\">[RptDataset1.\"Zanr\"]</Text></Band>"
+        "<Band Type=\"MasterData\" Height=\"10\"><Text Name=\"T\" Width=\"80\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+        "<Band Type=\"GroupFooter\" Height=\"10\"><Text Name=\"GF\" Width=\"80\" Height=\"5\">Počet [COUNT]</Text></Band>"
+        "</Page></Report>").arg(keep ? 1 : 0).toUtf8());
+  };
+  auto films = [] {
+    MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+    for (const char* genre : {"A", "B", "C"})
+      for (int i = 1; i <= 3; ++i) s.AddRow({"", QString::fromLatin1(genre).toLower() + QString::number(i), "", "", genre, "", "", "", "", ""});
+    return s;
+  };
+  // Each group is 50 mm high, a page holds 80 mm.
+  MemorySource loose = films();
+  const PreparedReport apart = Prepare(make(false), loose);
+  EXPECT_EQ(PageTexts(apart, 1).front(), QStringLiteral("b3"));
+  MemorySource kept = films();
+  const PreparedReport together = Prepare(make(true), kept);
+  ASSERT_EQ(together.pages.size(), 3u);
+  for (size_t p = 0; p < 3; ++p) EXPECT_EQ(PageTexts(together, p).size(), 5) << p;
+  EXPECT_EQ(PageTexts(together, 1).front(), QStringLiteral("B"));
+  EXPECT_EQ(PageTexts(together, 2).back(), QStringLiteral("Počet 3"));
+}
+
+}  // namespace
+}  // namespace rpt

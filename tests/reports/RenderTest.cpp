@@ -103,3 +103,53 @@ TEST(Render, PagePaintsInkInsideTheMarginsAndMarksHits) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Render, TurnedTextRunsAlongTheObjectsHeight) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"100\" Height=\"100\" LeftMargin=\"0\" TopMargin=\"0\" RightMargin=\"0\" BottomMargin=\"0\">"
+      "<Band Type=\"ReportTitle\" Height=\"80\">"
+      "<Text Name=\"Nahoru\" Left=\"10\" Top=\"10\" Width=\"10\" Height=\"60\" Size=\"14\" Rotation=\"90\">Otočený text</Text>"
+      "<Text Name=\"Dolu\" Left=\"60\" Top=\"10\" Width=\"10\" Height=\"60\" Size=\"14\" Rotation=\"270\">Otočený text</Text>"
+      "</Band></Page></Report>");
+  MemorySource none = test::Films(0);
+  PreparedReport r;
+  QString error;
+  ASSERT_TRUE(PrepareReport(def, none, r, &error)) << error.toStdString();
+  std::vector<const PreparedItem*> runs;
+  for (const PreparedItem& it : r.pages[0].items)
+    if (it.kind == ItemKind::Text) runs.push_back(&it);
+  ASSERT_EQ(runs.size(), 2u);
+  for (const PreparedItem* it : runs) {
+    EXPECT_NE(it->turn, 0);
+    EXPECT_GT(it->h, 5 * it->w);  // tall and narrow
+    EXPECT_NEAR(it->y, 10.5, 0.01);
+  }
+  EXPECT_GE(runs[0]->x, 10 - 0.01);
+  EXPECT_LE(runs[1]->x + runs[1]->w, 70 + 0.01);
+  // The ink stays inside each object's box and runs up and down, not across.
+  QImage img(400, 400, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  {
+    QPainter p(&img);
+    Renderer(r).Paint(p, 0, 4.0);
+  }
+  auto inkBox = [&](int x0, int x1) {
+    QRect box;
+    for (int y = 0; y < 400; ++y)
+      for (int x = x0; x < x1; ++x)
+        if (img.pixel(x, y) != qRgb(255, 255, 255)) box |= QRect(x, y, 1, 1);
+    return box;
+  };
+  for (int left : {10, 60}) {
+    const QRect ink = inkBox(0 + (left == 60 ? 200 : 0), left == 60 ? 400 : 200);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_TRUE(QRect(left * 4, 40, 40, 240).contains(ink)) << left;
+    EXPECT_GT(ink.height(), 3 * ink.width()) << left;
+  }
+}
+
+}  // namespace
+}  // namespace rpt

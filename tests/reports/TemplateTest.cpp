@@ -73,6 +73,9 @@ TEST(Template, BrokenTemplatesAreRefusedWithTheReason) {
       {"<Report><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\"><Text Name=\"T9\" Left=\"x\"/></Band></Page></Report>",
        "T9"},
       {"<Report/>", "stránku"},
+      {"<Report><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\"><Text Name=\"Obr\" Size=\"1e12\"/></Band></Page></Report>",
+       "písma"},
+      {"<Report><Page Width=\"1e9\" Height=\"297\"/></Report>", "rozměry"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.xml);
