@@ -441,16 +441,16 @@ QMimeData* FieldList::mimeData(const QList<QListWidgetItem*>& items) const {
 // ---------------------------------------------------------------------------------------
 
 TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& options, QWidget* parent)
-    : QDialog(parent), report_(report) {
+    : QDialog(parent), report_(report), options_(options) {
   setObjectName(QStringLiteral("NavrharSestav"));
   setModal(true);
   setWindowFlag(Qt::WindowMaximizeButtonHint);
+  doc_.SetDefaultFont(options.DefaultFont, options.DefaultFontSize);
   if (report.Loaded()) {
     doc_.LoadTree(report.Template());
     doc_.SetFileName(report.FileName);
   } else {
-    doc_.New();
-    doc_.SetPageAttr(QStringLiteral("PaperSize"), QString::number(options.DefaultPaperSize));
+    doc_.LoadTree(NewFromOptions());
   }
 
   auto* layout = new QVBoxLayout(this);
@@ -690,7 +690,15 @@ void TRptDesignerWindow::RefreshProperties() {
     text_->setEnabled(node->name == QLatin1String("Text") && sel.size() == 1);
   } else if (doc_.CurrentBand() >= 0) {
     node = &doc_.Band(doc_.CurrentBand());
-    rows = BandProps();
+    // Group options belong to group headers, row fills to data bands.
+    const QString type = node->Attr(QStringLiteral("Type"));
+    for (const Prop& p : BandProps()) {
+      const QLatin1String key(p.key);
+      const bool group = key == QLatin1String("Condition") || key == QLatin1String("StartNewPage") || key == QLatin1String("RepeatHeader");
+      const bool fill = key == QLatin1String("EvenFill") || key == QLatin1String("OddFill");
+      if ((group && type != QLatin1String("GroupHeader")) || (fill && type != QLatin1String("MasterData"))) continue;
+      rows.push_back(p);
+    }
     what = QStringLiteral("Pás %1 (%2)").arg(node->Attr(QStringLiteral("Name")), BandLabel(node->Attr(QStringLiteral("Type"))));
     textLabel_->setText(QString());
     text_->clear();
@@ -816,9 +824,25 @@ bool TRptDesignerWindow::SaveAs() {
   return true;
 }
 
+XmlNode TRptDesignerWindow::NewFromOptions() const {
+  XmlNode root = NewTemplate();
+  XmlNode& page = root.children.front();
+  const QString margin = DesignerDoc::FormatMm(options_.DefaultMargins);
+  for (const char* key : {"LeftMargin", "TopMargin", "RightMargin", "BottomMargin"}) page.SetAttr(QLatin1String(key), margin);
+  page.SetAttr(QStringLiteral("PaperSize"), QString::number(options_.DefaultPaperSize));
+  if (options_.DefaultLandscape) {
+    const QString w = page.Attr(QStringLiteral("Width"));
+    page.SetAttr(QStringLiteral("Width"), page.Attr(QStringLiteral("Height")));
+    page.SetAttr(QStringLiteral("Height"), w);
+    page.SetAttr(QStringLiteral("Orientation"), QStringLiteral("Landscape"));
+  }
+  return root;
+}
+
 void TRptDesignerWindow::NewReport() {
   if (!ConfirmClose()) return;
-  doc_.New();
+  doc_.SetFileName({});
+  doc_.LoadTree(NewFromOptions());
 }
 
 void TRptDesignerWindow::Preview() {

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "designer_doc.h"
+#include "engine.h"
 
 class QAction;
 class QLabel;
@@ -123,8 +124,10 @@ class TRptDesignerWindow : public QDialog {
   void LoadSettings();
   void SaveSettings();
   bool ConfirmClose();
+  XmlNode NewFromOptions() const;
 
   TRptReport& report_;
+  const TRptDesigner options_;
   DesignerDoc doc_;
   DesignCanvas* canvas_ = nullptr;
   QScrollArea* scroll_ = nullptr;

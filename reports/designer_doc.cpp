@@ -343,8 +343,8 @@ XmlNode DesignerDoc::MakeObject(const QString& kind, const QString& nameBase, do
   const bool line = kind == QLatin1String("Line");
   SetRect(n, QRectF(Snapped(std::max(0.0, left)), Snapped(std::max(0.0, top)), 30, line ? 0 : 5));
   if (kind == QLatin1String("Text")) {
-    n.SetAttr(QStringLiteral("Font"), QStringLiteral("Arial"));
-    n.SetAttr(QStringLiteral("Size"), QStringLiteral("10"));
+    n.SetAttr(QStringLiteral("Font"), fontFamily_);
+    n.SetAttr(QStringLiteral("Size"), FormatMm(fontSize_));
     n.text = QStringLiteral("Text");
   } else if (line) {
     n.SetAttr(QStringLiteral("LineWidth"), QStringLiteral("0.2"));

@@ -34,6 +34,11 @@ class DesignerDoc : public QObject {
   bool Load(const QByteArray& bytes, QString* error);
   void LoadTree(const XmlNode& root);
   void New();
+  // Font of new texts.
+  void SetDefaultFont(const QString& family, double size) {
+    fontFamily_ = family;
+    fontSize_ = size;
+  }
 
   QByteArray Bytes() const { return WriteTemplateXml(root_); }
   const XmlNode& Root() const { return root_; }
@@ -140,6 +145,8 @@ class DesignerDoc : public QObject {
   std::vector<XmlNode> clipboard_;
   int currentBand_ = -1;
   double grid_ = 1;
+  QString fontFamily_ = QStringLiteral("Arial");
+  double fontSize_ = 10;
   bool snap_ = true;
 };
 

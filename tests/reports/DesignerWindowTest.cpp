@@ -253,6 +253,29 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
   EXPECT_FALSE(again.SaveAs());
   EXPECT_EQ(offeredFolder, QDir(Ses()).absolutePath());
   EXPECT_EQ(offeredName, QStringLiteral("Nová sestava.ksr"));
+
+  // Without a loaded template the designer starts a new report from its defaults,
+  // unchanged until the user changes it.
+  TRptReport none;
+  TRptDesigner landscape;
+  landscape.DefaultLandscape = true;
+  landscape.DefaultMargins = 15;
+  landscape.DefaultFont = QStringLiteral("Liberation Serif");
+  landscape.DefaultFontSize = 12;
+  TRptDesignerWindow fresh(none, landscape);
+  const XmlNode& page = fresh.Doc().Page();
+  EXPECT_EQ(page.Attr(QStringLiteral("Width")), QStringLiteral("297"));
+  EXPECT_EQ(page.Attr(QStringLiteral("Orientation")), QStringLiteral("Landscape"));
+  EXPECT_EQ(page.Attr(QStringLiteral("TopMargin")), QStringLiteral("15"));
+  EXPECT_FALSE(fresh.Doc().Modified());
+  fresh.findChild<QAction*>(QStringLiteral("Akce_PridatMasterData"))->trigger();
+  const ObjRef t = fresh.Doc().AddObject(0, QStringLiteral("Text"), 0, 0);
+  EXPECT_EQ(fresh.Doc().Object(t).Attr(QStringLiteral("Font")), QStringLiteral("Liberation Serif"));
+  EXPECT_EQ(fresh.Doc().Object(t).Attr(QStringLiteral("Size")), QStringLiteral("12"));
+  EXPECT_TRUE(fresh.Doc().Modified());
+  fresh.findChild<QAction*>(QStringLiteral("Akce_Zpet"))->trigger();
+  fresh.findChild<QAction*>(QStringLiteral("Akce_Zpet"))->trigger();
+  EXPECT_FALSE(fresh.Doc().Modified());
 }
 
 }  // namespace
