@@ -16,6 +16,7 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRubberBand>
 #include <QScrollArea>
 #include <QSettings>
@@ -129,6 +130,7 @@ const std::vector<Prop>& PageProps() {
 }
 
 constexpr int kKeyRole = Qt::UserRole + 1;
+constexpr int kFlagRole = Qt::UserRole + 2;
 
 }  // namespace
 
@@ -525,9 +527,9 @@ TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& o
   BuildMenus(bar, tools);
   connect(&doc_, &DesignerDoc::Changed, this, [this] {
     RefreshTitle();
-    RefreshProperties();
+    ScheduleRefresh();
   });
-  connect(&doc_, &DesignerDoc::SelectionChanged, this, &TRptDesignerWindow::RefreshProperties);
+  connect(&doc_, &DesignerDoc::SelectionChanged, this, &TRptDesignerWindow::ScheduleRefresh);
   LoadSettings();
   RefreshTitle();
   RefreshProperties();
@@ -721,6 +723,7 @@ void TRptDesignerWindow::RefreshProperties() {
     const XmlNode& source = key.startsWith(QLatin1String("ReportOptions.")) ? doc_.Root() : *node;
     auto* value = new QTableWidgetItem;
     value->setData(kKeyRole, key);
+    value->setData(kFlagRole, p.flag);
     if (p.flag) {
       value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
       value->setCheckState(Flag(source, p.key) ? Qt::Checked : Qt::Unchecked);
@@ -735,8 +738,11 @@ void TRptDesignerWindow::RefreshProperties() {
 void TRptDesignerWindow::PropertyEdited(QTableWidgetItem* item) {
   if (filling_ || item->column() != 1) return;
   const QString key = item->data(kKeyRole).toString();
-  const QString value =
-      item->flags() & Qt::ItemIsUserCheckable ? (item->checkState() == Qt::Checked ? QStringLiteral("1") : QString()) : item->text().trimmed();
+  QString value =
+      item->data(kFlagRole).toBool() ? (item->checkState() == Qt::Checked ? QStringLiteral("1") : QString()) : item->text().trimmed();
+  // A Czech decimal comma is written as the file's decimal point.
+  static const QRegularExpression czechNumber(QStringLiteral("^-?\\d+,\\d+$"));
+  if (czechNumber.match(value).hasMatch()) value.replace(u',', u'.');
   QString error;
   bool ok = true;
   if (!doc_.Selection().empty()) {
@@ -751,8 +757,21 @@ void TRptDesignerWindow::PropertyEdited(QTableWidgetItem* item) {
   }
   if (!ok) {
     Interaction().ShowError(QStringLiteral("Hodnotu nelze použít: %1.").arg(error));
-    QMetaObject::invokeMethod(this, &TRptDesignerWindow::RefreshProperties, Qt::QueuedConnection);
+    ScheduleRefresh();
   }
+}
+
+void TRptDesignerWindow::ScheduleRefresh() {
+  // Later, never inside the panel's own change signal, whose item the refresh replaces.
+  if (refreshPending_) return;
+  refreshPending_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        refreshPending_ = false;
+        RefreshProperties();
+      },
+      Qt::QueuedConnection);
 }
 
 void TRptDesignerWindow::ApplyText() {

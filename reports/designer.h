@@ -118,6 +118,7 @@ class TRptDesignerWindow : public QDialog {
  private:
   void BuildMenus(QMenuBar* bar, QToolBar* tools);
   void RefreshProperties();
+  void ScheduleRefresh();
   void PropertyEdited(QTableWidgetItem* item);
   void ApplyText();
   void RefreshTitle();
@@ -142,6 +143,7 @@ class TRptDesignerWindow : public QDialog {
   QString lastFolder_;
   bool savedOver_ = false;
   bool filling_ = false;
+  bool refreshPending_ = false;
 };
 
 }  // namespace rpt

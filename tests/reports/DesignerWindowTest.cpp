@@ -153,10 +153,33 @@ TEST_F(DesignerWindowTest, AUserEditsAReportWithMouseAndKeys) {
   // The property panel shows the selected object's position.
   auto* props = w.findChild<QTableWidget*>(QStringLiteral("Vlastnosti"));
   ASSERT_TRUE(props);
+  QCoreApplication::processEvents();  // the panel follows the selection
   QString shownLeft;
   for (int row = 0; row < props->rowCount(); ++row)
     if (props->item(row, 0)->text() == QStringLiteral("Vlevo (mm)")) shownLeft = props->item(row, 1)->text();
   EXPECT_EQ(shownLeft, DesignerDoc::FormatMm(r1.left()));
+  // Typing a value there changes the object; a Czech decimal comma is understood and a
+  // value the engine cannot read is refused with a message.
+  auto setProperty = [&](const QString& label, const QString& value) {
+    for (int row = 0; row < props->rowCount(); ++row)
+      if (props->item(row, 0)->text() == label) props->item(row, 1)->setText(value);
+    QCoreApplication::processEvents();
+  };
+  setProperty(QStringLiteral("Šířka (mm)"), QStringLiteral("31,5"));
+  EXPECT_DOUBLE_EQ(doc.ObjectRect(added).width(), 31.5);
+  setProperty(QStringLiteral("Barva"), QStringLiteral("modrá"));
+  ASSERT_EQ(script.errors.size(), 1u);
+  EXPECT_TRUE(script.errors[0].contains(QStringLiteral("modrá"))) << script.errors[0].toStdString();
+  EXPECT_FALSE(doc.Object(added).Has(QStringLiteral("Color")));
+  script.errors.clear();
+  for (int row = 0; row < props->rowCount(); ++row)
+    if (props->item(row, 0)->text() == QStringLiteral("Tučné")) props->item(row, 1)->setCheckState(Qt::Checked);
+  EXPECT_EQ(doc.Object(added).Attr(QStringLiteral("Bold")), QStringLiteral("1"));
+  QCoreApplication::processEvents();
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_FALSE(doc.Object(added).Has(QStringLiteral("Bold")));
+  EXPECT_DOUBLE_EQ(doc.ObjectRect(added).width(), r1.width());
 
   // Ctrl+Z undoes the four key steps and the resize, back to the moved state.
   for (int i = 0; i < 5; ++i) QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
