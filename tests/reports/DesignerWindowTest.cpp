@@ -254,6 +254,13 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
     ASSERT_EQ(script.asked.size(), 1u);
     EXPECT_EQ(script.asked[0], QStringLiteral("Soubor „KartaFilmu.ksr“ již existuje. Chcete jej přepsat?"));
     EXPECT_TRUE(w.Doc().Modified());
+    // A file that cannot be written is reported and the document stays unsaved.
+    chosen = dir_.filePath(QStringLiteral("chybi/Kopie"));
+    EXPECT_FALSE(w.SaveAs());
+    ASSERT_EQ(script.errors.size(), 1u);
+    EXPECT_TRUE(script.errors[0].startsWith(QStringLiteral("Sestavu „Kopie.ksr“ se nepodařilo uložit"))) << script.errors[0].toStdString();
+    EXPECT_EQ(w.Doc().FileName(), Ses() + QStringLiteral("SeznamFilmu.ksr"));
+    EXPECT_TRUE(w.Doc().Modified());
     chosen = Ses() + QStringLiteral("Kopie.KSR");
     ASSERT_TRUE(w.SaveAs());
     EXPECT_FALSE(w.Doc().Modified());
