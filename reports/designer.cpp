@@ -371,7 +371,17 @@ void DesignCanvas::mouseReleaseEvent(QMouseEvent* event) {
   drag_ = Drag::None;
   const QPointF delta = dragMm_;
   dragMm_ = {};
-  if (drag == Drag::Move && !delta.isNull()) doc_.MoveSelection(delta.x(), delta.y());
+  const int target = BandAt(event->position());
+  const bool otherBand = std::any_of(doc_.Selection().begin(), doc_.Selection().end(),
+                                     [target](const ObjRef& r) { return r.band != target; });
+  if (drag == Drag::Move && target >= 0 && otherBand) {
+    // Dropped over another band: the objects go there, where they were let go.
+    const QRectF body = BandBody(target);
+    std::vector<QPointF> topLefts;
+    for (const ObjRef& r : doc_.Selection())
+      topLefts.push_back((ObjectPx(r).topLeft() + delta * scale_ - body.topLeft()) / scale_);
+    doc_.MoveSelectionTo(target, topLefts);
+  } else if (drag == Drag::Move && !delta.isNull()) doc_.MoveSelection(delta.x(), delta.y());
   else if (drag == Drag::Resize && !delta.isNull()) doc_.ResizeSelection(delta.x(), delta.y());
   else if (drag == Drag::Rubber) {
     rubber_->hide();

@@ -250,6 +250,34 @@ void DesignerDoc::ResizeSelection(double dw, double dh, bool fine) {
   });
 }
 
+void DesignerDoc::MoveSelectionTo(int band, const std::vector<QPointF>& topLefts) {
+  if (band < 0 || band >= BandCount() || topLefts.size() != selection_.size()) return;
+  Change([&] {
+    std::vector<XmlNode> moved;
+    for (size_t i = 0; i < selection_.size(); ++i) {
+      XmlNode n = Object(selection_[i]);
+      QRectF r = ObjectRect(selection_[i]);
+      r.moveTo(std::max(0.0, Snapped(topLefts[i].x())), std::max(0.0, Snapped(topLefts[i].y())));
+      SetRect(n, r);
+      moved.push_back(std::move(n));
+    }
+    std::vector<ObjRef> doomed = selection_;
+    std::sort(doomed.begin(), doomed.end(),
+              [](const ObjRef& a, const ObjRef& b) { return a.band != b.band ? a.band > b.band : a.index > b.index; });
+    for (const ObjRef& r : doomed) {
+      auto& kids = MutableBand(r.band).children;
+      kids.erase(kids.begin() + r.index);
+    }
+    selection_.clear();
+    auto& kids = MutableBand(band).children;
+    for (XmlNode& n : moved) {
+      kids.push_back(std::move(n));
+      selection_.push_back({band, static_cast<int>(kids.size()) - 1});
+    }
+  });
+  currentBand_ = band;
+}
+
 void DesignerDoc::Align(AlignKind kind) {
   if (selection_.size() < 2) return;
   const QRectF a = ObjectRect(selection_.front());

@@ -78,6 +78,9 @@ class DesignerDoc : public QObject {
   // to the grid unless fine is set.
   void MoveSelection(double dx, double dy, bool fine = false);
   void ResizeSelection(double dw, double dh, bool fine = false);
+  // Moves the selected objects into another band, each to its top-left corner (mm, in
+  // selection order), snapped; one undo step.
+  void MoveSelectionTo(int band, const std::vector<QPointF>& topLefts);
   void Align(AlignKind kind);
   void SameWidth();
   void SameHeight();

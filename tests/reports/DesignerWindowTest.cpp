@@ -206,6 +206,19 @@ TEST_F(DesignerWindowTest, AUserEditsAReportWithMouseAndKeys) {
   QTest::keyClick(&w, Qt::Key_Delete);
   EXPECT_EQ(doc.Bytes(), states[4]);
 
+  // Dragged over the next band, the genre field moves into it; one undo brings it back.
+  const QPointF from = canvas->ObjectPx(dropped).center();
+  const QPointF to = from + QPointF(0, canvas->BandBody(data + 1).top() + 2 * canvas->Scale() - canvas->ObjectPx(dropped).top());
+  Drag(canvas, from, to);
+  ASSERT_EQ(doc.Band(data).children.size(), static_cast<size_t>(before + 1));
+  const XmlNode& moved = doc.Band(data + 1).children.back();
+  EXPECT_EQ(moved.text, QStringLiteral("[RptDataset1.\"Zanr\"]"));
+  EXPECT_EQ(moved.Attr(QStringLiteral("Left")), QStringLiteral("20"));
+  EXPECT_EQ(moved.Attr(QStringLiteral("Top")), QStringLiteral("2"));
+  EXPECT_EQ(doc.Selection().front().band, data + 1);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), states[4]);
+
   // Preview with the real rows shows the added fields.
   int previewed = 0;
   Interaction().RunPreview = [&](TRptPreview& p) {
