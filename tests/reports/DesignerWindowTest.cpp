@@ -321,5 +321,46 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
   EXPECT_FALSE(fresh.Doc().Modified());
 }
 
+TEST_F(DesignerWindowTest, PaletteImageIsEmbeddedAndAFileThatIsNoImageIsRefused) {
+  ScriptedInteraction script;
+  QImage picture(40, 20, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  const QString png = dir_.filePath(QStringLiteral("obrazek.png"));
+  ASSERT_TRUE(picture.save(png));
+  const QString text = dir_.filePath(QStringLiteral("text.png"));
+  {
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("toto není obrázek");
+  }
+  QString offered = png;
+  Interaction().ChooseImageFile = [&](const QString&) { return offered; };
+  TRptDesigner options;
+  TRptDesignerWindow w(report_, options);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  DesignCanvas* canvas = w.Canvas();
+  const int data = DataBand(w.Doc());
+  const size_t before = w.Doc().Band(data).children.size();
+  const QPoint at = (canvas->BandBody(data).topLeft() + QPointF(150 * canvas->Scale(), 2)).toPoint();
+
+  w.findChild<QAction*>(QStringLiteral("Paleta_Image"))->trigger();
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+  ASSERT_EQ(w.Doc().Band(data).children.size(), before + 1);
+  ReportDef def;
+  QString error;
+  ASSERT_TRUE(CompileTemplate(w.Doc().Root(), def, &error)) << error.toStdString();
+  const ObjDef& image = def.pages[0].bands[data].objects.back();
+  EXPECT_EQ(image.kind, ObjKind::Image);
+  EXPECT_EQ(image.image.size(), QSize(40, 20));
+
+  offered = text;
+  w.findChild<QAction*>(QStringLiteral("Paleta_Image"))->trigger();
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+  EXPECT_EQ(w.Doc().Band(data).children.size(), before + 1);
+  ASSERT_EQ(script.errors.size(), 1u);
+  EXPECT_EQ(script.errors[0], QStringLiteral("Soubor „text.png“ není obrázek PNG ani JPEG."));
+}
+
 }  // namespace
 }  // namespace rpt
