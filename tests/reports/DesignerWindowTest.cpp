@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -258,7 +260,19 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
       if (a->text() == QStringLiteral("2,5 mm")) a->trigger();
     EXPECT_EQ(w.Doc().GridStep(), 2.5);
     w.findChild<QAction*>(QStringLiteral("Akce_Prichytavat"))->trigger();  // off
-    w.Doc().SetReportOptions(QStringLiteral("Kopie seznamu"), QStringLiteral("Kalmetra"), {});
+    // Report options through the panel: name in the table, description lines below it.
+    w.findChild<QAction*>(QStringLiteral("Akce_VlastnostiSestavy"))->trigger();
+    QCoreApplication::processEvents();
+    auto* props = w.findChild<QTableWidget*>(QStringLiteral("Vlastnosti"));
+    for (int row = 0; row < props->rowCount(); ++row)
+      if (props->item(row, 0)->text() == QStringLiteral("Název sestavy")) props->item(row, 1)->setText(QStringLiteral("Kopie seznamu"));
+    QCoreApplication::processEvents();
+    w.findChild<QPlainTextEdit*>(QStringLiteral("Ed_Text"))->setPlainText(QStringLiteral("První řádek\nDruhý řádek"));
+    QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Tl_PouzitText")), Qt::LeftButton);
+    EXPECT_EQ(w.Doc().ReportName(), QStringLiteral("Kopie seznamu"));
+    EXPECT_EQ(w.Doc().ReportAuthor(), QStringLiteral("Kalmetra"));
+    EXPECT_EQ(w.Doc().ReportDescription(), (QStringList{"První řádek", "Druhý řádek"}));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Návrhář sestav – Kopie seznamu *"));
     // An existing other file: the answer No leaves it alone and nothing is saved.
     chosen = Ses() + QStringLiteral("KartaFilmu");
     EXPECT_FALSE(w.SaveAs());
