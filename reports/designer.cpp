@@ -147,6 +147,11 @@ DesignCanvas::DesignCanvas(DesignerDoc& doc, QWidget* parent)
   Relayout();
 }
 
+void DesignCanvas::SetZoom(double zoom) {
+  scale_ = std::clamp(zoom, 0.25, 4.0) * 96.0 / 25.4;
+  Relayout();
+}
+
 void DesignCanvas::Relayout() {
   resize(sizeHint());
   updateGeometry();
@@ -636,6 +641,19 @@ void TRptDesignerWindow::BuildMenus(QMenuBar* bar, QToolBar* tools) {
     gridActions_.emplace_back(step, a);
   }
 
+  QMenu* zoom = view->addMenu(QStringLiteral("&Zvětšení"));
+  auto* zoomGroup = new QActionGroup(this);
+  for (const double z : {0.5, 0.75, 1.0, 1.5, 2.0}) {
+    QAction* a = zoom->addAction(QStringLiteral("%1 %").arg(z * 100));
+    a->setCheckable(true);
+    zoomGroup->addAction(a);
+    connect(a, &QAction::triggered, this, [this, z] {
+      canvas_->SetZoom(z);
+      SaveSettings();
+    });
+    zoomActions_.emplace_back(z, a);
+  }
+
   // Palette of object kinds.
   auto* palette = new QActionGroup(this);
   const std::pair<QString, QString> kinds[] = {{QStringLiteral("Výběr"), QString()},
@@ -908,6 +926,7 @@ void TRptDesignerWindow::LoadSettings() {
     step = ini.value(QStringLiteral("KrokMrizky"), 1.0).toDouble();
     snap = ini.value(QStringLiteral("Prichytavat"), true).toBool();
     lastFolder_ = ini.value(QStringLiteral("PosledniSlozka")).toString();
+    canvas_->SetZoom(ini.value(QStringLiteral("Zvetseni"), 1.0).toDouble());
   } else {
     resize(1180, 820);
   }
@@ -915,6 +934,7 @@ void TRptDesignerWindow::LoadSettings() {
   doc_.SetSnap(snap);
   snapAction_->setChecked(snap);
   for (auto& [s, a] : gridActions_) a->setChecked(std::abs(s - doc_.GridStep()) < 1e-9);
+  for (auto& [z, a] : zoomActions_) a->setChecked(std::abs(z - canvas_->Zoom()) < 1e-9);
 }
 
 void TRptDesignerWindow::SaveSettings() {
@@ -925,6 +945,7 @@ void TRptDesignerWindow::SaveSettings() {
   ini.setValue(QStringLiteral("KrokMrizky"), doc_.GridStep());
   ini.setValue(QStringLiteral("Prichytavat"), doc_.Snap());
   ini.setValue(QStringLiteral("PosledniSlozka"), lastFolder_);
+  ini.setValue(QStringLiteral("Zvetseni"), canvas_->Zoom());
 }
 
 }  // namespace rpt

@@ -38,6 +38,9 @@ class DesignCanvas : public QWidget {
   explicit DesignCanvas(DesignerDoc& doc, QWidget* parent = nullptr);
 
   double Scale() const { return scale_; }  // pixels per millimetre
+  // 1.0 shows the page at its true size on a 96 dpi screen.
+  double Zoom() const { return scale_ / (96.0 / 25.4); }
+  void SetZoom(double zoom);
   QRectF BandBody(int band) const;         // in pixels
   QRectF BandStrip(int band) const;
   QRectF ObjectPx(ObjRef ref) const;
@@ -139,6 +142,7 @@ class TRptDesignerWindow : public QDialog {
   QLabel* status_ = nullptr;
   QAction* snapAction_ = nullptr;
   std::vector<std::pair<double, QAction*>> gridActions_;
+  std::vector<std::pair<double, QAction*>> zoomActions_;
   std::vector<QAction*> toolActions_;
   QString lastFolder_;
   bool savedOver_ = false;

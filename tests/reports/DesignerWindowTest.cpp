@@ -257,7 +257,8 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
   {
     TRptDesignerWindow w(report_, options);
     for (QAction* a : w.findChildren<QAction*>())
-      if (a->text() == QStringLiteral("2,5 mm")) a->trigger();
+      if (a->text() == QStringLiteral("2,5 mm") || a->text() == QStringLiteral("150 %")) a->trigger();
+    EXPECT_DOUBLE_EQ(w.Canvas()->Scale(), 1.5 * 96 / 25.4);
     EXPECT_EQ(w.Doc().GridStep(), 2.5);
     w.findChild<QAction*>(QStringLiteral("Akce_Prichytavat"))->trigger();  // off
     // Report options through the panel: name in the table, description lines below it.
@@ -301,6 +302,7 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
   // The grid and switch come back in the next designer; a new template starts empty.
   TRptDesignerWindow again(report_, options);
   EXPECT_EQ(again.Doc().GridStep(), 2.5);
+  EXPECT_DOUBLE_EQ(again.Canvas()->Zoom(), 1.5);
   EXPECT_FALSE(again.Doc().Snap());
   again.findChild<QAction*>(QStringLiteral("Akce_Nova"))->trigger();
   EXPECT_EQ(again.Doc().BandCount(), 0);
