@@ -780,6 +780,8 @@ void TRptDesignerWindow::PropertyEdited(QTableWidgetItem* item) {
   } else if (key.startsWith(QLatin1String("ReportOptions."))) {
     const bool isName = key.endsWith(QLatin1String("Name"));
     doc_.SetReportOptions(isName ? value : doc_.ReportName(), isName ? doc_.ReportAuthor() : value, doc_.ReportDescription());
+  } else if (key == QLatin1String("Orientation")) {
+    ok = doc_.SetOrientation(value, &error);
   } else {
     ok = doc_.SetPageAttr(key, value, &error);
   }

@@ -465,6 +465,25 @@ bool DesignerDoc::SetPageAttr(const QString& key, const QString& value, QString*
   return ChangeChecked([&] { SetOrRemove(MutablePage(), key, value); }, error);
 }
 
+bool DesignerDoc::SetOrientation(const QString& value, QString* error) {
+  const bool landscape = value == QLatin1String("Landscape");
+  if (!landscape && value != QLatin1String("Portrait")) {
+    if (error) *error = QStringLiteral("orientace je Portrait nebo Landscape, ne „%1“").arg(value);
+    return false;
+  }
+  return ChangeChecked([&] {
+    XmlNode& page = MutablePage();
+    const QString w = page.Attr(QStringLiteral("Width"), QStringLiteral("210"));
+    const QString h = page.Attr(QStringLiteral("Height"), QStringLiteral("297"));
+    const bool wide = w.toDouble() > h.toDouble();
+    if (wide != landscape) {
+      page.SetAttr(QStringLiteral("Width"), h);
+      page.SetAttr(QStringLiteral("Height"), w);
+    }
+    page.SetAttr(QStringLiteral("Orientation"), value);
+  }, error);
+}
+
 void DesignerDoc::SetReportOptions(const QString& name, const QString& author, const QStringList& description) {
   Change([&] {
     root_.SetAttr(QStringLiteral("ReportOptions.Name"), name);

@@ -102,6 +102,8 @@ class DesignerDoc : public QObject {
   bool SetObjectText(ObjRef ref, const QString& text, QString* error = nullptr);
   bool SetBandAttr(int band, const QString& key, const QString& value, QString* error = nullptr);
   bool SetPageAttr(const QString& key, const QString& value, QString* error = nullptr);
+  // Portrait or landscape, with width and height swapped to agree; false for another value.
+  bool SetOrientation(const QString& value, QString* error = nullptr);
   void SetReportOptions(const QString& name, const QString& author, const QStringList& description);
   QString ReportName() const;
   QString ReportAuthor() const;

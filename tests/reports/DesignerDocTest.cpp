@@ -230,6 +230,17 @@ TEST(DesignerDoc, ReportOptionsAndABrokenTemplate) {
   EXPECT_EQ(doc.Bytes(), good);
   doc.Undo();
   EXPECT_FALSE(doc.Bytes().contains("<Text"));
+  // Orientation keeps width and height in agreement.
+  EXPECT_TRUE(doc.SetOrientation(QStringLiteral("Landscape"), &error));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("297"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Height")), QStringLiteral("210"));
+  EXPECT_TRUE(doc.SetOrientation(QStringLiteral("Landscape"), &error));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("297"));
+  EXPECT_FALSE(doc.SetOrientation(QStringLiteral("na šířku"), &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("na šířku")));
+  doc.Undo();
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Orientation")), QStringLiteral("Portrait"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("210"));
 }
 
 }  // namespace
