@@ -713,6 +713,8 @@ void TRptDesignerWindow::RefreshProperties() {
   if (!sel.empty()) {
     node = &doc_.Object(sel.front());
     rows = PropsOf(node->name);
+    // One name cannot serve several objects.
+    if (sel.size() > 1) rows.erase(rows.begin());
     what = sel.size() > 1 ? QStringLiteral("Vybráno objektů: %1 (vlastnosti platí pro všechny)").arg(sel.size())
                           : QStringLiteral("Objekt %1").arg(node->Attr(QStringLiteral("Name")));
     textLabel_->setText(QStringLiteral("Text objektu:"));
