@@ -158,6 +158,27 @@ TSestavy::TSestavy(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
     return odpoved ? odpoved->path : QString();
   };
 
+  rpt::Interaction().Ask = [](const QString& text) {
+    return Seam().Ask(MessageIcon::Question, QStringLiteral("Návrhář sestav"), text) == kAnswerYes;
+  };
+  rpt::Interaction().ChooseTemplateFile = [](const QString& slozka, const QString& navrh) {
+    FileDialogRequest r;
+    r.title = QStringLiteral("Uložit sestavu jako");
+    r.types = {FileType{QStringLiteral("Sestavy (*.ksr)"), QStringLiteral("*.ksr")}};
+    r.fileName = navrh;
+    r.folder = slozka;
+    const auto odpoved = Seam().ChooseFileToSave(r);
+    return odpoved ? odpoved->path : QString();
+  };
+  rpt::Interaction().ChooseImageFile = [](const QString& slozka) {
+    FileDialogRequest r;
+    r.title = QStringLiteral("Vložit obrázek");
+    r.types = {FileType{QStringLiteral("Obrázky (*.png;*.jpg;*.jpeg)"), QStringLiteral("*.png;*.jpg;*.jpeg")}};
+    r.folder = slozka;
+    const auto odpoved = Seam().ChooseFileToOpen(r);
+    return odpoved ? odpoved->path : QString();
+  };
+
   RptDataset1.SetUserName(QStringLiteral("RptDataset1"));
   RptDataset1.SetCloseDataSource(false);
   RptReport1.DataSet = &RptDataset1;

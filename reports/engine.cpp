@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 
+#include "designer.h"
 #include "preview.h"
 #include "record_set.h"
 #include "render.h"
@@ -47,6 +48,26 @@ EngineInteraction DefaultInteraction() {
                                         QStringLiteral("Dokument PDF (*.pdf)"));
   };
   i.RunPreview = [](TRptPreview& preview) { preview.exec(); };
+  i.Ask = [](const QString& text) {
+    QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Ne"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+  };
+  i.ChooseTemplateFile = [](const QString& folder, const QString& name) {
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Uložit sestavu jako"), folder,
+                       QStringLiteral("Sestavy (*.ksr)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the designer asks itself
+    dialog.selectFile(name);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front() : QString();
+  };
+  i.ChooseImageFile = [](const QString& folder) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Vložit obrázek"), folder,
+                                        QStringLiteral("Obrázky (*.png *.jpg *.jpeg)"));
+  };
+  i.RunDesigner = [](TRptDesignerWindow& designer) { designer.exec(); };
   return i;
 }
 
@@ -146,8 +167,11 @@ bool TRptPDFExport::Export(TRptReport& report, const QString& path) {
   return ok;
 }
 
-void TRptDesigner::Design(TRptReport&) {
-  Interaction().ShowInfo(QStringLiteral("Návrhář sestav zatím není k dispozici."));
+void TRptDesigner::Design(TRptReport& report) {
+  TRptDesignerWindow window(report, *this, QApplication::activeWindow());
+  Interaction().RunDesigner(window);
+  // The list's loaded template follows what was saved over it.
+  if (window.SavedOver() && report.Loaded()) report.LoadFromFile(report.FileName);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -173,7 +197,14 @@ bool TRptReport::LoadFromFile(const QString& path, bool noErrorWhenMissing) {
     Interaction().ShowError(Fault(QStringLiteral("soubor nelze otevřít (%1)").arg(file.errorString())));
     return false;
   }
-  const QByteArray bytes = file.readAll();
+  return LoadFromBytes(file.readAll(), path);
+}
+
+bool TRptReport::LoadFromBytes(const QByteArray& bytes, const QString& path) {
+  loaded_ = false;
+  ReportOptions = ReportOptionsData{};
+  prepared_ = PreparedReport{};
+  FileName = path;
   XmlNode root;
   ReportDef def;
   QString error;

@@ -20,6 +20,7 @@ class TRecordSet;
 
 namespace rpt {
 
+class TRptDesignerWindow;
 class TRptPreview;
 class TRptReport;
 
@@ -62,6 +63,14 @@ struct EngineInteraction {
   std::function<QString(const QString& suggestedPath)> ChoosePdfFile;
   // Shows the preview until it is closed.
   std::function<void(TRptPreview& preview)> RunPreview;
+  // A question with Yes and No, No the default; true for Yes.
+  std::function<bool(const QString& text)> Ask;
+  // The template file to save, starting in the folder; empty when cancelled.
+  std::function<QString(const QString& folder, const QString& suggestedName)> ChooseTemplateFile;
+  // A PNG or JPEG to insert; empty when cancelled.
+  std::function<QString(const QString& folder)> ChooseImageFile;
+  // Shows the designer until it is closed.
+  std::function<void(TRptDesignerWindow& designer)> RunDesigner;
 };
 EngineInteraction& Interaction();
 
@@ -118,6 +127,8 @@ class TRptReport {
   // Loads a template; a missing file is no error when so asked. A broken template is
   // reported (naming the file and the fault) and leaves no template loaded.
   bool LoadFromFile(const QString& path, bool noErrorWhenMissing = true);
+  // The same from a template's bytes, as if read from the file at path.
+  bool LoadFromBytes(const QByteArray& bytes, const QString& path);
   bool Loaded() const { return loaded_; }
   const XmlNode& Template() const { return xml_; }
   const ReportDef& Definition() const { return def_; }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include <memory>
 
 #include "ScriptedSeam.h"
+#include "designer.h"
 #include "preview.h"
 
 namespace kalmetra {
@@ -70,6 +72,10 @@ class SestavyTest : public ::testing::Test {
   }
   void TearDown() override { TiskJeMozny() = brana_; }
 
+  static QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
   QString Ses() const { return dir_ + QStringLiteral("Ses/"); }
   void Write(const QString& file, const QByteArray& bytes) {
     QDir().mkpath(Ses());
@@ -269,7 +275,7 @@ TEST_F(SestavyTest, PdfFromThePreviewHoldsTheTitlesInTheGridsOrder) {
   EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(w.RptReport1.Prepared().pages.size()))));
 }
 
-TEST_F(SestavyTest, PrintGoesThroughThePrintDialogAndDesignIsNotThereYet) {
+TEST_F(SestavyTest, PrintGoesThroughThePrintDialog) {
   ScopedScriptedSeam seam;
   CopyShipped(QStringLiteral("KartaFilmu.ksr"));
   THlavni h(dir_);
@@ -292,10 +298,82 @@ TEST_F(SestavyTest, PrintGoesThroughThePrintDialogAndDesignIsNotThereYet) {
   const QString text = RunTool(QStringLiteral("pdftotext"), {out, QStringLiteral("-")});
   EXPECT_TRUE(text.contains(QStringLiteral("Strana 2 z 15")));
   EXPECT_FALSE(text.contains(QStringLiteral("Strana 1 z 15")));
+}
 
+TEST_F(SestavyTest, DesignerSavesANewReportThatTheListShowsWithItsCzechName) {
+  ScopedScriptedSeam seam;
+  CopyShipped(QStringLiteral("SeznamFilmu.ksr"));
+  const QByteArray shipped = ReadFile(Ses() + QStringLiteral("SeznamFilmu.ksr"));
+  THlavni h(dir_);
+  {
+    TSestavy w(h);
+    int designed = 0;
+    rpt::Interaction().RunDesigner = [&](rpt::TRptDesignerWindow& d) {
+      ++designed;
+      EXPECT_EQ(d.Doc().ReportName(), QStringLiteral("Seznam filmů"));
+      // The catalogue's fields are offered.
+      auto* fields = d.findChild<QListWidget*>(QStringLiteral("SeznamPoli"));
+      ASSERT_TRUE(fields);
+      ASSERT_FALSE(fields->findItems(QStringLiteral("Rezie"), Qt::MatchExactly).isEmpty());
+      d.AddFieldToCurrentBand(QStringLiteral("Rezie"));
+      d.Doc().SetReportOptions(QStringLiteral("Přehled režií"), QStringLiteral("Já"), {});
+      // Saved as a name without extension: the designer adds ".ksr" in "Ses".
+      seam->QueueFile(FileDialogAnswer{Ses() + QStringLiteral("Prehled"), 1});
+      EXPECT_TRUE(d.SaveAs());
+      d.reject();
+      EXPECT_EQ(d.result(), QDialog::Rejected);
+    };
+    Trigger(w, "Akce_Editace");
+    EXPECT_EQ(designed, 1);
+    ASSERT_EQ(seam->Calls().size(), 1u);
+    EXPECT_EQ(seam->Calls()[0].kind, CallKind::SaveFile);
+    EXPECT_EQ(seam->Calls()[0].request.folder, QDir(Ses()).absolutePath());
+  }
+  EXPECT_EQ(ReadFile(Ses() + QStringLiteral("SeznamFilmu.ksr")), shipped);
+  const QByteArray saved = ReadFile(Ses() + QStringLiteral("Prehled.ksr"));
+  EXPECT_TRUE(saved.contains("ReportOptions.Name=\"P\xF8" "ehled re\x9Ei\xED\""));
+  EXPECT_TRUE(saved.contains(">[RptDataset1.\"Rezie\"]</Text>"));
+
+  // The next time the list opens, the new report is there under its Czech name and
+  // previews over the catalogue with the added field.
+  TSestavy again(h);
+  QTreeWidgetItem* root = Tree(again)->topLevelItem(0);
+  QStringList names;
+  for (int i = 0; i < root->childCount(); ++i) names << root->child(i)->text(0);
+  ASSERT_TRUE(names.contains(QStringLiteral("Přehled režií"))) << names.join(u',').toStdString();
+  Tree(again)->setCurrentItem(root->child(static_cast<int>(names.indexOf(QStringLiteral("Přehled režií")))));
+  EXPECT_EQ(Label(again, "La_Nazev"), QStringLiteral("Přehled režií"));
+  int previewed = 0;
+  rpt::Interaction().RunPreview = [&](rpt::TRptPreview&) {
+    ++previewed;
+    // Added to the data band, so every film shows its director.
+    EXPECT_TRUE(again.RptReport1.Prepared().PageText(0).contains(QStringLiteral("Režisér 1\n")));
+    EXPECT_TRUE(again.RptReport1.Prepared().PageText(0).contains(QStringLiteral("Režisér 2\n")));
+  };
+  Trigger(again, "Akce_Nahled");
+  EXPECT_EQ(previewed, 1);
+}
+
+TEST_F(SestavyTest, ClosingTheDesignerWithChangesAsksAndNoKeepsTheFile) {
+  ScopedScriptedSeam seam;
+  CopyShipped(QStringLiteral("KartaFilmu.ksr"));
+  const QByteArray shipped = ReadFile(Ses() + QStringLiteral("KartaFilmu.ksr"));
+  THlavni h(dir_);
+  TSestavy w(h);
+  rpt::Interaction().RunDesigner = [&](rpt::TRptDesignerWindow& d) {
+    d.Doc().SelectAll();
+    d.Doc().MoveSelection(2, 0);
+    seam->QueueAnswer(kAnswerNo);
+    d.reject();
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+  };
   Trigger(w, "Akce_Editace");
   ASSERT_EQ(seam->Calls().size(), 1u);
-  EXPECT_EQ(seam->Calls()[0].text, QStringLiteral("Návrhář sestav zatím není k dispozici."));
+  EXPECT_EQ(seam->Calls()[0].kind, CallKind::Question);
+  EXPECT_EQ(seam->Calls()[0].text, QStringLiteral("Sestava „Karta filmu“ byla změněna. Chcete změny uložit?"));
+  EXPECT_EQ(ReadFile(Ses() + QStringLiteral("KartaFilmu.ksr")), shipped);
+  // The designer's place and grid live in the engine's settings file.
+  EXPECT_TRUE(ReadFile(dir_ + QStringLiteral("Sestavy.ini")).contains("[Navrhar]"));
 }
 
 TEST_F(SestavyTest, ReportCommandChecksForPrintingFirst) {

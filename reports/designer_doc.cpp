@@ -1,0 +1,564 @@
+#include "designer_doc.h"
+
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace rpt {
+
+namespace {
+
+const XmlNode& EmptyNode() {
+  static const XmlNode empty;
+  return empty;
+}
+
+double Num(const XmlNode& n, const char* key, double fallback = 0) {
+  bool ok = false;
+  const double d = n.Attr(QLatin1String(key)).trimmed().toDouble(&ok);
+  return ok ? d : fallback;
+}
+
+int TypeOrder(const QString& type) {
+  static const QStringList order{"ReportTitle", "PageHeader", "ColumnHeader", "GroupHeader",
+                                 "MasterData",  "GroupFooter", "PageFooter",  "ReportSummary"};
+  const int i = static_cast<int>(order.indexOf(type));
+  return i < 0 ? 99 : i;
+}
+
+}  // namespace
+
+DesignerDoc::DesignerDoc(QObject* parent) : QObject(parent) { New(); }
+
+QString DesignerDoc::FormatMm(double mm) {
+  QString s = QString::number(std::round(mm * 100) / 100, 'f', 2);
+  while (s.endsWith(u'0')) s.chop(1);
+  if (s.endsWith(u'.')) s.chop(1);
+  return s == QLatin1String("-0") ? QStringLiteral("0") : s;
+}
+
+bool DesignerDoc::Load(const QByteArray& bytes, QString* error) {
+  XmlNode root;
+  ReportDef def;
+  if (!ReadTemplateXml(bytes, root, error) || !CompileTemplate(root, def, error)) return false;
+  LoadTree(root);
+  return true;
+}
+
+void DesignerDoc::LoadTree(const XmlNode& root) {
+  root_ = root;
+  saved_ = Bytes();
+  undo_.clear();
+  redo_.clear();
+  selection_.clear();
+  // The data band is where fields usually go.
+  currentBand_ = BandCount() > 0 ? 0 : -1;
+  for (int b = BandCount() - 1; b >= 0; --b)
+    if (Band(b).Attr(QStringLiteral("Type")) == QLatin1String("MasterData")) currentBand_ = b;
+  emit Changed();
+  emit SelectionChanged();
+}
+
+void DesignerDoc::New() {
+  fileName_.clear();
+  LoadTree(NewTemplate());
+}
+
+bool DesignerDoc::SaveTo(const QString& path, QString* error) {
+  QSaveFile file(path);
+  const QByteArray bytes = Bytes();
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (error) *error = file.errorString();
+    return false;
+  }
+  saved_ = bytes;
+  fileName_ = path;
+  emit Changed();
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+
+const XmlNode& DesignerDoc::Page() const {
+  for (const XmlNode& c : root_.children)
+    if (c.name == QLatin1String("Page")) return c;
+  return EmptyNode();
+}
+
+XmlNode& DesignerDoc::MutablePage() {
+  for (XmlNode& c : root_.children)
+    if (c.name == QLatin1String("Page")) return c;
+  XmlNode page = NewTemplate().children.front();
+  root_.children.push_back(std::move(page));
+  return root_.children.back();
+}
+
+std::vector<int> DesignerDoc::BandChildIndices() const {
+  std::vector<int> out;
+  const XmlNode& page = Page();
+  for (int i = 0; i < static_cast<int>(page.children.size()); ++i)
+    if (page.children[i].name == QLatin1String("Band")) out.push_back(i);
+  return out;
+}
+
+int DesignerDoc::BandCount() const { return static_cast<int>(BandChildIndices().size()); }
+
+const XmlNode& DesignerDoc::Band(int band) const {
+  const std::vector<int> idx = BandChildIndices();
+  if (band < 0 || band >= static_cast<int>(idx.size())) return EmptyNode();
+  return Page().children[idx[band]];
+}
+
+XmlNode& DesignerDoc::MutableBand(int band) { return MutablePage().children[BandChildIndices().at(band)]; }
+
+const XmlNode& DesignerDoc::Object(ObjRef ref) const {
+  const XmlNode& b = Band(ref.band);
+  if (ref.index < 0 || ref.index >= static_cast<int>(b.children.size())) return EmptyNode();
+  return b.children[ref.index];
+}
+
+XmlNode& DesignerDoc::MutableObject(ObjRef ref) { return MutableBand(ref.band).children.at(ref.index); }
+
+QRectF DesignerDoc::ObjectRect(ObjRef ref) const {
+  const XmlNode& n = Object(ref);
+  return {Num(n, "Left"), Num(n, "Top"), Num(n, "Width"), Num(n, "Height")};
+}
+
+double DesignerDoc::BandHeight(int band) const { return Num(Band(band), "Height"); }
+
+double DesignerDoc::PageContentWidth() const {
+  const XmlNode& p = Page();
+  return Num(p, "Width", 210) - Num(p, "LeftMargin", 10) - Num(p, "RightMargin", 10);
+}
+
+// ---------------------------------------------------------------------------------------
+
+void DesignerDoc::Select(const std::vector<ObjRef>& refs) {
+  selection_.clear();
+  for (const ObjRef& r : refs)
+    if (!Object(r).name.isEmpty() && !IsSelected(r)) selection_.push_back(r);
+  if (!selection_.empty()) currentBand_ = selection_.front().band;
+  emit SelectionChanged();
+}
+
+void DesignerDoc::ToggleSelected(ObjRef ref) {
+  auto it = std::find(selection_.begin(), selection_.end(), ref);
+  if (it != selection_.end()) selection_.erase(it);
+  else if (!Object(ref).name.isEmpty()) selection_.push_back(ref);
+  emit SelectionChanged();
+}
+
+bool DesignerDoc::IsSelected(ObjRef ref) const {
+  return std::find(selection_.begin(), selection_.end(), ref) != selection_.end();
+}
+
+void DesignerDoc::SelectAll() {
+  std::vector<ObjRef> all;
+  for (int b = 0; b < BandCount(); ++b)
+    for (int i = 0; i < static_cast<int>(Band(b).children.size()); ++i) all.push_back({b, i});
+  Select(all);
+}
+
+void DesignerDoc::SetCurrentBand(int band) {
+  currentBand_ = band >= 0 && band < BandCount() ? band : -1;
+  emit SelectionChanged();
+}
+
+void DesignerDoc::DropInvalidSelection() {
+  std::erase_if(selection_, [this](const ObjRef& r) { return Object(r).name.isEmpty(); });
+  if (currentBand_ >= BandCount()) currentBand_ = BandCount() - 1;
+}
+
+double DesignerDoc::Snapped(double mm) const { return snap_ ? std::round(mm / grid_) * grid_ : mm; }
+
+// ---------------------------------------------------------------------------------------
+
+template <class F>
+void DesignerDoc::Change(F&& f) {
+  const QByteArray before = Bytes();
+  f();
+  if (Bytes() == before) return;
+  undo_.push_back(before);
+  redo_.clear();
+  DropInvalidSelection();
+  emit Changed();
+  emit SelectionChanged();
+}
+
+void DesignerDoc::Restore(const QByteArray& bytes) {
+  XmlNode root;
+  if (ReadTemplateXml(bytes, root, nullptr)) root_ = std::move(root);
+  DropInvalidSelection();
+  emit Changed();
+  emit SelectionChanged();
+}
+
+void DesignerDoc::Undo() {
+  if (undo_.empty()) return;
+  redo_.push_back(Bytes());
+  const QByteArray bytes = undo_.back();
+  undo_.pop_back();
+  Restore(bytes);
+}
+
+void DesignerDoc::Redo() {
+  if (redo_.empty()) return;
+  undo_.push_back(Bytes());
+  const QByteArray bytes = redo_.back();
+  redo_.pop_back();
+  Restore(bytes);
+}
+
+void DesignerDoc::SetRect(XmlNode& n, const QRectF& r) const {
+  n.SetAttr(QStringLiteral("Left"), FormatMm(r.left()));
+  n.SetAttr(QStringLiteral("Top"), FormatMm(r.top()));
+  n.SetAttr(QStringLiteral("Width"), FormatMm(r.width()));
+  n.SetAttr(QStringLiteral("Height"), FormatMm(r.height()));
+}
+
+void DesignerDoc::MoveSelection(double dx, double dy, bool fine) {
+  Change([&] {
+    for (const ObjRef& r : selection_) {
+      QRectF rect = ObjectRect(r);
+      double left = rect.left() + dx, top = rect.top() + dy;
+      if (!fine) {
+        // Only the moved axis snaps, so a vertical move keeps an off-grid left edge.
+        if (dx != 0) left = Snapped(left);
+        if (dy != 0) top = Snapped(top);
+      }
+      rect.moveTo(std::max(0.0, left), std::max(0.0, top));
+      SetRect(MutableObject(r), rect);
+    }
+  });
+}
+
+void DesignerDoc::ResizeSelection(double dw, double dh, bool fine) {
+  Change([&] {
+    for (const ObjRef& r : selection_) {
+      QRectF rect = ObjectRect(r);
+      double w = rect.width() + dw, h = rect.height() + dh;
+      if (!fine) {
+        if (dw != 0) w = Snapped(rect.left() + w) - rect.left();
+        if (dh != 0) h = Snapped(rect.top() + h) - rect.top();
+      }
+      rect.setWidth(std::max(0.0, w));
+      rect.setHeight(std::max(0.0, h));
+      SetRect(MutableObject(r), rect);
+    }
+  });
+}
+
+void DesignerDoc::MoveSelectionTo(int band, const std::vector<QPointF>& topLefts) {
+  if (band < 0 || band >= BandCount() || topLefts.size() != selection_.size()) return;
+  Change([&] {
+    std::vector<XmlNode> moved;
+    for (size_t i = 0; i < selection_.size(); ++i) {
+      XmlNode n = Object(selection_[i]);
+      QRectF r = ObjectRect(selection_[i]);
+      r.moveTo(std::max(0.0, Snapped(topLefts[i].x())), std::max(0.0, Snapped(topLefts[i].y())));
+      SetRect(n, r);
+      moved.push_back(std::move(n));
+    }
+    std::vector<ObjRef> doomed = selection_;
+    std::sort(doomed.begin(), doomed.end(),
+              [](const ObjRef& a, const ObjRef& b) { return a.band != b.band ? a.band > b.band : a.index > b.index; });
+    for (const ObjRef& r : doomed) {
+      auto& kids = MutableBand(r.band).children;
+      kids.erase(kids.begin() + r.index);
+    }
+    selection_.clear();
+    auto& kids = MutableBand(band).children;
+    for (XmlNode& n : moved) {
+      kids.push_back(std::move(n));
+      selection_.push_back({band, static_cast<int>(kids.size()) - 1});
+    }
+  });
+  currentBand_ = band;
+}
+
+void DesignerDoc::Align(AlignKind kind) {
+  if (selection_.size() < 2) return;
+  const QRectF a = ObjectRect(selection_.front());
+  Change([&] {
+    for (size_t i = 1; i < selection_.size(); ++i) {
+      QRectF r = ObjectRect(selection_[i]);
+      switch (kind) {
+        case AlignKind::Left: r.moveLeft(a.left()); break;
+        case AlignKind::Right: r.moveRight(a.right()); break;
+        case AlignKind::Top: r.moveTop(a.top()); break;
+        case AlignKind::Bottom: r.moveBottom(a.bottom()); break;
+        case AlignKind::HCenter: r.moveLeft(a.center().x() - r.width() / 2); break;
+        case AlignKind::VCenter: r.moveTop(a.center().y() - r.height() / 2); break;
+      }
+      SetRect(MutableObject(selection_[i]), r);
+    }
+  });
+}
+
+void DesignerDoc::SameWidth() {
+  if (selection_.size() < 2) return;
+  const double w = ObjectRect(selection_.front()).width();
+  Change([&] {
+    for (size_t i = 1; i < selection_.size(); ++i) MutableObject(selection_[i]).SetAttr(QStringLiteral("Width"), FormatMm(w));
+  });
+}
+
+void DesignerDoc::SameHeight() {
+  if (selection_.size() < 2) return;
+  const double h = ObjectRect(selection_.front()).height();
+  Change([&] {
+    for (size_t i = 1; i < selection_.size(); ++i) MutableObject(selection_[i]).SetAttr(QStringLiteral("Height"), FormatMm(h));
+  });
+}
+
+void DesignerDoc::DeleteSelection() {
+  std::vector<ObjRef> doomed = selection_;
+  // Later indices first, so earlier ones stay valid.
+  std::sort(doomed.begin(), doomed.end(),
+            [](const ObjRef& a, const ObjRef& b) { return a.band != b.band ? a.band > b.band : a.index > b.index; });
+  Change([&] {
+    for (const ObjRef& r : doomed) {
+      auto& kids = MutableBand(r.band).children;
+      kids.erase(kids.begin() + r.index);
+    }
+    selection_.clear();
+  });
+}
+
+void DesignerDoc::Copy() {
+  if (selection_.empty()) return;
+  clipboard_.clear();
+  for (const ObjRef& r : selection_) clipboard_.push_back(Object(r));
+}
+
+void DesignerDoc::Cut() {
+  Copy();
+  DeleteSelection();
+}
+
+void DesignerDoc::Paste(int band) {
+  if (clipboard_.empty() || band < 0 || band >= BandCount()) return;
+  std::vector<ObjRef> pasted;
+  Change([&] {
+    for (XmlNode n : clipboard_) {
+      QString base = n.Attr(QStringLiteral("Name"));
+      while (!base.isEmpty() && base.back().isDigit()) base.chop(1);
+      n.SetAttr(QStringLiteral("Name"), UniqueName(base.isEmpty() ? n.name : base));
+      auto& kids = MutableBand(band).children;
+      kids.push_back(std::move(n));
+      pasted.push_back({band, static_cast<int>(kids.size()) - 1});
+    }
+  });
+  Select(pasted);
+}
+
+QString DesignerDoc::UniqueName(const QString& base) const {
+  QStringList used;
+  for (int b = 0; b < BandCount(); ++b)
+    for (const XmlNode& n : Band(b).children) used << n.Attr(QStringLiteral("Name"));
+  for (int i = 1;; ++i) {
+    const QString name = base + QString::number(i);
+    if (!used.contains(name)) return name;
+  }
+}
+
+XmlNode DesignerDoc::MakeObject(const QString& kind, const QString& nameBase, double left, double top) const {
+  XmlNode n;
+  n.name = kind;
+  n.SetAttr(QStringLiteral("Name"), UniqueName(nameBase));
+  const bool line = kind == QLatin1String("Line");
+  SetRect(n, QRectF(Snapped(std::max(0.0, left)), Snapped(std::max(0.0, top)), 30, line ? 0 : 5));
+  if (kind == QLatin1String("Text")) {
+    n.SetAttr(QStringLiteral("Font"), fontFamily_);
+    n.SetAttr(QStringLiteral("Size"), FormatMm(fontSize_));
+    n.text = QStringLiteral("Text");
+  } else if (line) {
+    n.SetAttr(QStringLiteral("LineWidth"), QStringLiteral("0.2"));
+  }
+  return n;
+}
+
+ObjRef DesignerDoc::Insert(int band, XmlNode node) {
+  ObjRef ref;
+  Change([&] {
+    auto& kids = MutableBand(band).children;
+    kids.push_back(std::move(node));
+    ref = {band, static_cast<int>(kids.size()) - 1};
+  });
+  Select({ref});
+  return ref;
+}
+
+ObjRef DesignerDoc::AddObject(int band, const QString& kind, double left, double top) {
+  if (band < 0 || band >= BandCount()) return {};
+  return Insert(band, MakeObject(kind, kind, left, top));
+}
+
+ObjRef DesignerDoc::AddField(int band, const QString& field, double left, double top, const QString& dataSet) {
+  if (band < 0 || band >= BandCount()) return {};
+  QString base = field;
+  base.remove(QRegularExpression(QStringLiteral("[^\\w]")));
+  XmlNode n = MakeObject(QStringLiteral("Text"), base.isEmpty() ? QStringLiteral("Pole") : base, left, top);
+  n.text = QStringLiteral("[%1.\"%2\"]").arg(dataSet, field);
+  return Insert(band, std::move(n));
+}
+
+ObjRef DesignerDoc::AddImage(int band, const QByteArray& imageData, double left, double top) {
+  if (band < 0 || band >= BandCount()) return {};
+  XmlNode n = MakeObject(QStringLiteral("Image"), QStringLiteral("Image"), left, top);
+  n.text = QString::fromLatin1(imageData.toBase64());
+  return Insert(band, std::move(n));
+}
+
+template <class F>
+bool DesignerDoc::ChangeChecked(F&& f, QString* error) {
+  XmlNode trial = root_;
+  std::swap(trial, root_);
+  f();
+  ReportDef def;
+  QString why;
+  const bool ok = CompileTemplate(root_, def, &why);
+  std::swap(trial, root_);  // back to the state before, the change held in trial
+  if (!ok) {
+    if (error) *error = why;
+    return false;
+  }
+  Change([&] { root_ = std::move(trial); });
+  return true;
+}
+
+namespace {
+
+void SetOrRemove(XmlNode& n, const QString& key, const QString& value) {
+  // An empty frame means "no frame", unlike a missing one.
+  if (value.isEmpty() && key != QLatin1String("Frame")) std::erase_if(n.attrs, [&](const auto& a) { return a.first == key; });
+  else n.SetAttr(key, value);
+}
+
+}  // namespace
+
+bool DesignerDoc::SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error) {
+  if (Object(ref).name.isEmpty()) return false;
+  return ChangeChecked([&] { SetOrRemove(MutableObject(ref), key, value); }, error);
+}
+
+bool DesignerDoc::SetSelectionAttr(const QString& key, const QString& value, QString* error) {
+  if (selection_.empty()) return false;
+  return ChangeChecked([&] {
+    for (const ObjRef& r : selection_) SetOrRemove(MutableObject(r), key, value);
+  }, error);
+}
+
+bool DesignerDoc::SetObjectText(ObjRef ref, const QString& text, QString* error) {
+  if (Object(ref).name.isEmpty()) return false;
+  return ChangeChecked([&] { MutableObject(ref).text = text; }, error);
+}
+
+bool DesignerDoc::SetBandAttr(int band, const QString& key, const QString& value, QString* error) {
+  if (band < 0 || band >= BandCount()) return false;
+  return ChangeChecked([&] { SetOrRemove(MutableBand(band), key, value); }, error);
+}
+
+bool DesignerDoc::SetPageAttr(const QString& key, const QString& value, QString* error) {
+  return ChangeChecked([&] { SetOrRemove(MutablePage(), key, value); }, error);
+}
+
+bool DesignerDoc::SetOrientation(const QString& value, QString* error) {
+  const bool landscape = value == QLatin1String("Landscape");
+  if (!landscape && value != QLatin1String("Portrait")) {
+    if (error) *error = QStringLiteral("orientace je Portrait nebo Landscape, ne „%1“").arg(value);
+    return false;
+  }
+  return ChangeChecked([&] {
+    XmlNode& page = MutablePage();
+    const QString w = page.Attr(QStringLiteral("Width"), QStringLiteral("210"));
+    const QString h = page.Attr(QStringLiteral("Height"), QStringLiteral("297"));
+    const bool wide = w.toDouble() > h.toDouble();
+    if (wide != landscape) {
+      page.SetAttr(QStringLiteral("Width"), h);
+      page.SetAttr(QStringLiteral("Height"), w);
+    }
+    page.SetAttr(QStringLiteral("Orientation"), value);
+  }, error);
+}
+
+void DesignerDoc::SetReportOptions(const QString& name, const QString& author, const QStringList& description) {
+  Change([&] {
+    root_.SetAttr(QStringLiteral("ReportOptions.Name"), name);
+    root_.SetAttr(QStringLiteral("ReportOptions.Author"), author);
+    root_.SetAttr(QStringLiteral("ReportOptions.Description"), description.join(QStringLiteral("\r\n")));
+  });
+}
+
+QString DesignerDoc::ReportName() const { return root_.Attr(QStringLiteral("ReportOptions.Name")); }
+QString DesignerDoc::ReportAuthor() const { return root_.Attr(QStringLiteral("ReportOptions.Author")); }
+QStringList DesignerDoc::ReportDescription() const {
+  const QString d = root_.Attr(QStringLiteral("ReportOptions.Description"));
+  return d.isEmpty() ? QStringList() : d.split(QStringLiteral("\r\n"));
+}
+
+int DesignerDoc::AddBand(BandType type) {
+  const QString typeName = BandTypeName(type);
+  const int order = TypeOrder(typeName);
+  // A new group footer is the innermost one: right after the data band.
+  int pos = BandCount();
+  for (int b = 0; b < BandCount(); ++b) {
+    const int o = TypeOrder(Band(b).Attr(QStringLiteral("Type")));
+    if (o > order || (type == BandType::GroupFooter && o == order)) {
+      pos = b;
+      break;
+    }
+  }
+  XmlNode n;
+  n.name = QStringLiteral("Band");
+  n.SetAttr(QStringLiteral("Type"), typeName);
+  QString name;
+  for (int i = 1;; ++i) {
+    name = typeName + QString::number(i);
+    bool used = false;
+    for (int b = 0; b < BandCount(); ++b) used = used || Band(b).Attr(QStringLiteral("Name")) == name;
+    if (!used) break;
+  }
+  n.SetAttr(QStringLiteral("Name"), name);
+  if (type == BandType::MasterData) n.SetAttr(QStringLiteral("DataSet"), QStringLiteral("RptDataset1"));
+  n.SetAttr(QStringLiteral("Height"), QStringLiteral("10"));
+  if (type == BandType::GroupHeader) n.SetAttr(QStringLiteral("Condition"), QStringLiteral("[RptDataset1.\"Zanr\"]"));
+  Change([&] {
+    XmlNode& page = MutablePage();
+    const std::vector<int> idx = BandChildIndices();
+    const int at = pos < static_cast<int>(idx.size()) ? idx[pos] : static_cast<int>(page.children.size());
+    page.children.insert(page.children.begin() + at, std::move(n));
+    selection_.clear();
+  });
+  currentBand_ = pos;
+  emit SelectionChanged();
+  return pos;
+}
+
+void DesignerDoc::RemoveBand(int band) {
+  if (band < 0 || band >= BandCount()) return;
+  Change([&] {
+    XmlNode& page = MutablePage();
+    page.children.erase(page.children.begin() + BandChildIndices()[band]);
+    selection_.clear();
+  });
+  currentBand_ = std::min(band, BandCount() - 1);
+  emit SelectionChanged();
+}
+
+void DesignerDoc::MoveBand(int band, int delta) {
+  const int to = band + delta;
+  if (band < 0 || band >= BandCount() || to < 0 || to >= BandCount()) return;
+  Change([&] {
+    XmlNode& page = MutablePage();
+    const std::vector<int> idx = BandChildIndices();
+    std::swap(page.children[idx[band]], page.children[idx[to]]);
+    selection_.clear();
+  });
+  currentBand_ = to;
+  emit SelectionChanged();
+}
+
+}  // namespace rpt

@@ -1,0 +1,158 @@
+// The designer's document: a template tree being edited, its selection and its commands.
+// Every change is recorded as a snapshot of the written template, so undo and redo give
+// back exactly the bytes of each earlier state.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+#include "template.h"
+
+namespace rpt {
+
+// An object: the index of its band among the page's bands and its index in the band.
+struct ObjRef {
+  int band = -1;
+  int index = -1;
+  bool operator==(const ObjRef&) const = default;
+};
+
+enum class AlignKind { Left, Right, Top, Bottom, HCenter, VCenter };
+
+class DesignerDoc : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit DesignerDoc(QObject* parent = nullptr);
+
+  // A template read from bytes; false with a Czech reason, the document unchanged.
+  bool Load(const QByteArray& bytes, QString* error);
+  void LoadTree(const XmlNode& root);
+  void New();
+  // Font of new texts.
+  void SetDefaultFont(const QString& family, double size) {
+    fontFamily_ = family;
+    fontSize_ = size;
+  }
+
+  QByteArray Bytes() const { return WriteTemplateXml(root_); }
+  const XmlNode& Root() const { return root_; }
+  bool Modified() const { return Bytes() != saved_; }
+  void MarkSaved() { saved_ = Bytes(); }
+  QString FileName() const { return fileName_; }
+  void SetFileName(const QString& path) { fileName_ = path; }
+  // Writes the template under a temporary name and renames it; false with the reason.
+  bool SaveTo(const QString& path, QString* error);
+
+  // Page and bands.
+  const XmlNode& Page() const;
+  int BandCount() const;
+  const XmlNode& Band(int band) const;
+  const XmlNode& Object(ObjRef ref) const;
+  QRectF ObjectRect(ObjRef ref) const;  // in mm, within its band
+  double BandHeight(int band) const;
+  double PageContentWidth() const;
+
+  // Selection (the first selected object is the anchor of align and same size).
+  const std::vector<ObjRef>& Selection() const { return selection_; }
+  void Select(const std::vector<ObjRef>& refs);
+  void ToggleSelected(ObjRef ref);
+  bool IsSelected(ObjRef ref) const;
+  void SelectAll();
+  int CurrentBand() const { return currentBand_; }
+  void SetCurrentBand(int band);
+
+  // Grid.
+  double GridStep() const { return grid_; }
+  void SetGridStep(double mm) { grid_ = mm > 0 ? mm : 1; }
+  bool Snap() const { return snap_; }
+  void SetSnap(bool on) { snap_ = on; }
+  double Snapped(double mm) const;
+
+  // Commands on the selection; each is one undo step. Move and resize snap the result
+  // to the grid unless fine is set.
+  void MoveSelection(double dx, double dy, bool fine = false);
+  void ResizeSelection(double dw, double dh, bool fine = false);
+  // Moves the selected objects into another band, each to its top-left corner (mm, in
+  // selection order), snapped; one undo step.
+  void MoveSelectionTo(int band, const std::vector<QPointF>& topLefts);
+  void Align(AlignKind kind);
+  void SameWidth();
+  void SameHeight();
+  void DeleteSelection();
+  void Copy();
+  void Cut();
+  void Paste(int band);
+  bool CanPaste() const { return !clipboard_.empty(); }
+
+  // Inserting. Both return the new object, selected.
+  ObjRef AddObject(int band, const QString& kind, double left, double top);
+  ObjRef AddField(int band, const QString& field, double left, double top, const QString& dataSet = QStringLiteral("RptDataset1"));
+  ObjRef AddImage(int band, const QByteArray& imageData, double left, double top);
+
+  // Properties: an empty value removes the attribute. A value the engine could not read
+  // is refused (false, with its Czech reason) and leaves the template as it was.
+  bool SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error = nullptr);
+  bool SetSelectionAttr(const QString& key, const QString& value, QString* error = nullptr);
+  bool SetObjectText(ObjRef ref, const QString& text, QString* error = nullptr);
+  bool SetBandAttr(int band, const QString& key, const QString& value, QString* error = nullptr);
+  bool SetPageAttr(const QString& key, const QString& value, QString* error = nullptr);
+  // Portrait or landscape, with width and height swapped to agree; false for another value.
+  bool SetOrientation(const QString& value, QString* error = nullptr);
+  void SetReportOptions(const QString& name, const QString& author, const QStringList& description);
+  QString ReportName() const;
+  QString ReportAuthor() const;
+  QStringList ReportDescription() const;
+
+  // Bands: a new band goes to its place in the usual order; ordering moves by one.
+  int AddBand(BandType type);
+  void RemoveBand(int band);
+  void MoveBand(int band, int delta);
+
+  bool CanUndo() const { return !undo_.empty(); }
+  bool CanRedo() const { return !redo_.empty(); }
+  void Undo();
+  void Redo();
+
+  static QString FormatMm(double mm);
+
+ signals:
+  void Changed();
+  void SelectionChanged();
+
+ private:
+  XmlNode& MutablePage();
+  XmlNode& MutableBand(int band);
+  XmlNode& MutableObject(ObjRef ref);
+  std::vector<int> BandChildIndices() const;
+  // Runs a change and records it as one undo step when it changed the bytes.
+  template <class F>
+  void Change(F&& f);
+  template <class F>
+  bool ChangeChecked(F&& f, QString* error);
+  void Restore(const QByteArray& bytes);
+  void SetRect(XmlNode& n, const QRectF& r) const;
+  XmlNode MakeObject(const QString& kind, const QString& nameBase, double left, double top) const;
+  ObjRef Insert(int band, XmlNode node);
+  QString UniqueName(const QString& base) const;
+  void DropInvalidSelection();
+
+  XmlNode root_;
+  QByteArray saved_;
+  QString fileName_;
+  std::vector<QByteArray> undo_, redo_;
+  std::vector<ObjRef> selection_;
+  std::vector<XmlNode> clipboard_;
+  int currentBand_ = -1;
+  double grid_ = 1;
+  QString fontFamily_ = QStringLiteral("Arial");
+  double fontSize_ = 10;
+  bool snap_ = true;
+};
+
+}  // namespace rpt

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "ReportTestSupport.h"
+#include "designer_doc.h"
+
+namespace rpt {
+namespace {
+
+using test::ReadBytes;
+using test::ShippedTemplatePath;
+
+int DataBand(const DesignerDoc& doc) {
+  for (int b = 0; b < doc.BandCount(); ++b)
+    if (doc.Band(b).Attr(QStringLiteral("Type")) == QLatin1String("MasterData")) return b;
+  return -1;
+}
+
+DesignerDoc& Loaded(DesignerDoc& doc, const char* file) {
+  QString error;
+  EXPECT_TRUE(doc.Load(ReadBytes(ShippedTemplatePath(QLatin1String(file))), &error)) << error.toStdString();
+  return doc;
+}
+
+TEST(DesignerDoc, ShippedTemplatesOpenedAndSavedAreByteIdentical) {
+  QTemporaryDir dir;
+  for (const char* file : {"SeznamFilmu.ksr", "FilmyPodleZanru.ksr", "KartaFilmu.ksr"}) {
+    SCOPED_TRACE(file);
+    DesignerDoc doc;
+    Loaded(doc, file);
+    EXPECT_FALSE(doc.Modified());
+    const QString out = dir.filePath(QLatin1String(file));
+    QString error;
+    ASSERT_TRUE(doc.SaveTo(out, &error)) << error.toStdString();
+    EXPECT_EQ(ReadBytes(out), ReadBytes(ShippedTemplatePath(QLatin1String(file))));
+  }
+}
+
+TEST(DesignerDoc, FieldDroppedOnDataBandBecomesABoundTextOnTheGrid) {
+  DesignerDoc doc;
+  Loaded(doc, "SeznamFilmu.ksr");
+  const int band = DataBand(doc);
+  ASSERT_GE(band, 0);
+  const ObjRef ref = doc.AddField(band, QStringLiteral("Rezie"), 120.4, 0.3);
+  ASSERT_EQ(ref.band, band);
+  EXPECT_EQ(doc.Selection(), std::vector<ObjRef>{ref});
+  EXPECT_TRUE(doc.Modified());
+  EXPECT_EQ(doc.ObjectRect(ref).topLeft(), QPointF(120, 0));
+  // The engine reads it as a field reference of the data set.
+  ReportDef def;
+  QString error;
+  ASSERT_TRUE(CompileTemplate(doc.Root(), def, &error)) << error.toStdString();
+  const ObjDef& o = def.pages[0].bands[band].objects.back();
+  EXPECT_EQ(o.kind, ObjKind::Text);
+  ASSERT_EQ(o.text.segments.size(), 1u);
+  EXPECT_EQ(o.text.segments[0].kind, SegKind::Field);
+  EXPECT_EQ(o.text.segments[0].field, QStringLiteral("Rezie"));
+  // A second drop of the same field gets a name of its own.
+  const ObjRef again = doc.AddField(band, QStringLiteral("Rezie"), 0, 0);
+  EXPECT_NE(doc.Object(again).Attr(QStringLiteral("Name")), doc.Object(ref).Attr(QStringLiteral("Name")));
+  // Nothing is added outside the bands.
+  EXPECT_EQ(doc.AddField(99, QStringLiteral("Rezie"), 0, 0).band, -1);
+}
+
+TEST(DesignerDoc, MoveAndResizeSnapToTheGridUnlessFineOrSwitchedOff) {
+  DesignerDoc doc;
+  doc.AddBand(BandType::MasterData);
+  const ObjRef a = doc.AddObject(0, QStringLiteral("Text"), 10, 2);
+  doc.SetObjectAttr(a, QStringLiteral("Left"), QStringLiteral("10.3"));
+  doc.Select({a});
+  doc.SetGridStep(2);
+  doc.MoveSelection(3.2, 0);
+  EXPECT_EQ(doc.ObjectRect(a), QRectF(14, 2, 30, 5));
+  doc.ResizeSelection(0.7, 2.6);  // right edge 44.7 -> 44, bottom 9.6 -> 10
+  EXPECT_EQ(doc.ObjectRect(a), QRectF(14, 2, 30, 8));
+  doc.MoveSelection(0.1, 0, true);
+  EXPECT_DOUBLE_EQ(doc.ObjectRect(a).left(), 14.1);
+  EXPECT_EQ(doc.Object(a).Attr(QStringLiteral("Left")), QStringLiteral("14.1"));
+  doc.SetSnap(false);
+  doc.MoveSelection(-0.75, 0.25);
+  EXPECT_EQ(doc.Object(a).Attr(QStringLiteral("Left")), QStringLiteral("13.35"));
+  EXPECT_EQ(doc.Object(a).Attr(QStringLiteral("Top")), QStringLiteral("2.25"));
+  // Never off the band's left or top edge.
+  doc.MoveSelection(-100, -100);
+  EXPECT_EQ(doc.ObjectRect(a).topLeft(), QPointF(0, 0));
+}
+
+TEST(DesignerDoc, AlignAndSameSizeFollowTheFirstSelected) {
+  DesignerDoc doc;
+  doc.AddBand(BandType::MasterData);
+  doc.SetSnap(false);
+  const ObjRef a = doc.AddObject(0, QStringLiteral("Text"), 20, 4);
+  const ObjRef b = doc.AddObject(0, QStringLiteral("Rectangle"), 50, 10);
+  const ObjRef c = doc.AddObject(0, QStringLiteral("Text"), 5, 1);
+  doc.SetObjectAttr(a, QStringLiteral("Width"), QStringLiteral("40"));
+  doc.SetObjectAttr(a, QStringLiteral("Height"), QStringLiteral("8"));
+  doc.SetObjectAttr(c, QStringLiteral("Width"), QStringLiteral("10"));
+  doc.Select({a, b, c});
+  doc.Align(AlignKind::Left);
+  EXPECT_EQ(doc.ObjectRect(b).left(), 20);
+  EXPECT_EQ(doc.ObjectRect(c).left(), 20);
+  doc.Align(AlignKind::Right);
+  EXPECT_EQ(doc.ObjectRect(b).right(), 60);
+  EXPECT_EQ(doc.ObjectRect(c).right(), 60);
+  doc.Align(AlignKind::Bottom);
+  EXPECT_EQ(doc.ObjectRect(b).bottom(), 12);
+  EXPECT_EQ(doc.ObjectRect(c).bottom(), 12);
+  doc.Align(AlignKind::HCenter);
+  EXPECT_EQ(doc.ObjectRect(c).center().x(), 40);
+  doc.Align(AlignKind::VCenter);
+  EXPECT_EQ(doc.ObjectRect(b).center().y(), 8);
+  doc.SameWidth();
+  doc.SameHeight();
+  EXPECT_EQ(doc.ObjectRect(b).size(), QSizeF(40, 8));
+  EXPECT_EQ(doc.ObjectRect(c).size(), QSizeF(40, 8));
+  doc.Align(AlignKind::Top);
+  EXPECT_EQ(doc.ObjectRect(c).top(), 4);
+  EXPECT_EQ(doc.ObjectRect(a), QRectF(20, 4, 40, 8));  // the anchor stays
+}
+
+TEST(DesignerDoc, UndoAndRedoOfFiveChangesReturnEachStateByteForByte) {
+  DesignerDoc doc;
+  Loaded(doc, "FilmyPodleZanru.ksr");
+  const int band = DataBand(doc);
+  std::vector<QByteArray> states{doc.Bytes()};
+  doc.AddField(band, QStringLiteral("Rezie"), 100, 0);
+  states.push_back(doc.Bytes());
+  doc.MoveSelection(5, 1);
+  states.push_back(doc.Bytes());
+  doc.ResizeSelection(10, 0);
+  states.push_back(doc.Bytes());
+  doc.SetReportOptions(QStringLiteral("Filmy podle režiséra"), QStringLiteral("Já"), {QStringLiteral("a"), QStringLiteral("b")});
+  states.push_back(doc.Bytes());
+  doc.RemoveBand(0);
+  states.push_back(doc.Bytes());
+  for (size_t i = 1; i < states.size(); ++i) ASSERT_NE(states[i], states[i - 1]) << i;
+
+  for (int i = 4; i >= 0; --i) {
+    doc.Undo();
+    EXPECT_EQ(doc.Bytes(), states[i]) << "undo to " << i;
+  }
+  EXPECT_FALSE(doc.CanUndo());
+  EXPECT_FALSE(doc.Modified());
+  for (int i = 1; i <= 5; ++i) {
+    doc.Redo();
+    EXPECT_EQ(doc.Bytes(), states[i]) << "redo to " << i;
+  }
+  EXPECT_FALSE(doc.CanRedo());
+  // A new change after undo drops the redo branch.
+  doc.Undo();
+  doc.MoveBand(0, 1);
+  EXPECT_FALSE(doc.CanRedo());
+  // A change that changes nothing is no undo step.
+  doc.Undo();
+  EXPECT_EQ(doc.Bytes(), states[4]);
+  doc.SetPageAttr(QStringLiteral("Width"), doc.Page().Attr(QStringLiteral("Width")));
+  doc.Undo();
+  EXPECT_EQ(doc.Bytes(), states[3]);
+}
+
+TEST(DesignerDoc, ClipboardAndBandCommands) {
+  DesignerDoc doc;
+  doc.AddBand(BandType::MasterData);
+  doc.AddBand(BandType::PageFooter);
+  doc.AddBand(BandType::ReportTitle);
+  doc.AddBand(BandType::GroupHeader);
+  doc.AddBand(BandType::GroupFooter);
+  QStringList types;
+  for (int b = 0; b < doc.BandCount(); ++b) types << doc.Band(b).Attr(QStringLiteral("Type"));
+  EXPECT_EQ(types, (QStringList{"ReportTitle", "GroupHeader", "MasterData", "GroupFooter", "PageFooter"}));
+  EXPECT_EQ(doc.Band(1).Attr(QStringLiteral("Condition")), QStringLiteral("[RptDataset1.\"Zanr\"]"));
+
+  const ObjRef t = doc.AddField(2, QStringLiteral("Titul"), 0, 0);
+  const ObjRef r = doc.AddObject(2, QStringLiteral("Line"), 0, 5);
+  doc.Select({t, r});
+  doc.Copy();
+  doc.Paste(0);
+  ASSERT_EQ(doc.Band(0).children.size(), 2u);
+  EXPECT_EQ(doc.Band(0).children[0].text, QStringLiteral("[RptDataset1.\"Titul\"]"));
+  EXPECT_EQ(doc.Selection().size(), 2u);
+  doc.Select({{2, 0}});
+  doc.Cut();
+  EXPECT_EQ(doc.Band(2).children.size(), 1u);
+  EXPECT_EQ(doc.Band(2).children[0].name, QStringLiteral("Line"));
+  doc.Paste(4);
+  QStringList names;
+  for (int b = 0; b < doc.BandCount(); ++b)
+    for (const XmlNode& n : doc.Band(b).children) names << n.Attr(QStringLiteral("Name"));
+  names.removeDuplicates();
+  EXPECT_EQ(names.size(), 4);  // every pasted object got a name of its own
+  doc.SelectAll();
+  doc.DeleteSelection();
+  for (int b = 0; b < doc.BandCount(); ++b) EXPECT_TRUE(doc.Band(b).children.empty());
+
+  doc.MoveBand(4, -1);
+  EXPECT_EQ(doc.Band(3).Attr(QStringLiteral("Type")), QStringLiteral("PageFooter"));
+  doc.RemoveBand(0);
+  EXPECT_EQ(doc.BandCount(), 4);
+  // What the designer made is a template the engine reads.
+  ReportDef def;
+  QString error;
+  EXPECT_TRUE(CompileTemplate(doc.Root(), def, &error)) << error.toStdString();
+}
+
+TEST(DesignerDoc, ReportOptionsAndABrokenTemplate) {
+  DesignerDoc doc;
+  doc.SetReportOptions(QStringLiteral("Přehled režií"), QStringLiteral("Kalmetra"), {QStringLiteral("řádek 1"), QStringLiteral("řádek 2")});
+  const QByteArray bytes = doc.Bytes();
+  EXPECT_TRUE(bytes.contains("ReportOptions.Name=\"P\xF8" "ehled re\x9Ei\xED\" ReportOptions.Author=\"Kalmetra\" "
+                             "ReportOptions.Description=\"\xF8\xE1" "dek 1&#13;&#10;\xF8\xE1" "dek 2\""));
+  EXPECT_EQ(doc.ReportDescription(), (QStringList{"řádek 1", "řádek 2"}));
+  QString error;
+  EXPECT_FALSE(doc.Load("<Report><Page><Band Type=\"Fancy\"/></Page></Report>", &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("Fancy")));
+  EXPECT_EQ(doc.Bytes(), bytes);
+  // A property value the engine could not read is refused without an undo step.
+  doc.AddBand(BandType::MasterData);
+  const ObjRef t = doc.AddObject(0, QStringLiteral("Text"), 0, 0);
+  const QByteArray good = doc.Bytes();
+  EXPECT_FALSE(doc.SetObjectAttr(t, QStringLiteral("Left"), QStringLiteral("vlevo"), &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("Left"))) << error.toStdString();
+  EXPECT_FALSE(doc.SetBandAttr(0, QStringLiteral("EvenFill"), QStringLiteral("zelená"), &error));
+  EXPECT_EQ(doc.Bytes(), good);
+  EXPECT_TRUE(doc.SetSelectionAttr(QStringLiteral("Bold"), QStringLiteral("1"), &error));
+  EXPECT_TRUE(doc.SetSelectionAttr(QStringLiteral("Bold"), QString(), &error));
+  EXPECT_EQ(doc.Bytes(), good);  // an empty value removes the attribute
+  doc.Undo();
+  doc.Undo();
+  EXPECT_EQ(doc.Bytes(), good);
+  doc.Undo();
+  EXPECT_FALSE(doc.Bytes().contains("<Text"));
+  // Orientation keeps width and height in agreement.
+  EXPECT_TRUE(doc.SetOrientation(QStringLiteral("Landscape"), &error));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("297"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Height")), QStringLiteral("210"));
+  EXPECT_TRUE(doc.SetOrientation(QStringLiteral("Landscape"), &error));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("297"));
+  EXPECT_FALSE(doc.SetOrientation(QStringLiteral("na šířku"), &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("na šířku")));
+  doc.Undo();
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Orientation")), QStringLiteral("Portrait"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("210"));
+}
+
+}  // namespace
+}  // namespace rpt

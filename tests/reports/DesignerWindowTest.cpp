@@ -1,0 +1,386 @@
+// The designer window driven by mouse and key events, as a user would: fields by double
+// click and by drop, selection by click and rubber band, moving and resizing by mouse
+// and keys, the palette, undo and redo, preview and closing with changes.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ReportTestSupport.h"
+#include "designer.h"
+#include "engine.h"
+#include "preview.h"
+
+namespace rpt {
+namespace {
+
+using test::ReadBytes;
+
+// Puts the engine's interaction back after a test that scripts it.
+struct ScriptedInteraction {
+  EngineInteraction saved = Interaction();
+  std::vector<QString> asked;
+  std::vector<QString> errors;
+  ScriptedInteraction() {
+    Interaction().Ask = [this](const QString& text) {
+      asked.push_back(text);
+      return false;
+    };
+    Interaction().ShowError = [this](const QString& text) { errors.push_back(text); };
+  }
+  ~ScriptedInteraction() { Interaction() = saved; }
+};
+
+void MouseMove(QWidget* w, QPointF pos, Qt::KeyboardModifiers mods = {}) {
+  QMouseEvent e(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::LeftButton, mods);
+  QApplication::sendEvent(w, &e);
+}
+
+void Drag(QWidget* w, QPointF from, QPointF to, Qt::KeyboardModifiers mods = {}) {
+  QTest::mousePress(w, Qt::LeftButton, mods, from.toPoint());
+  MouseMove(w, (from + to) / 2, mods);
+  MouseMove(w, to, mods);
+  QTest::mouseRelease(w, Qt::LeftButton, mods, to.toPoint());
+}
+
+void DropField(DesignCanvas* c, const QString& field, QPointF at) {
+  QMimeData data;
+  data.setData(QLatin1String(FieldList::kMime), field.toUtf8());
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(c, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(c, &move);
+  ASSERT_TRUE(move.isAccepted());
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(c, &drop);
+}
+
+class DesignerWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    QDir().mkpath(Ses());
+    ASSERT_TRUE(QFile::copy(test::ShippedTemplatePath(QStringLiteral("SeznamFilmu.ksr")), Ses() + QStringLiteral("SeznamFilmu.ksr")));
+    report_.DataSet = &films_;
+    report_.IniFile = dir_.filePath(QStringLiteral("Sestavy.ini"));
+    ASSERT_TRUE(report_.LoadFromFile(Ses() + QStringLiteral("SeznamFilmu.ksr"), false));
+  }
+  QString Ses() const { return dir_.filePath(QStringLiteral("Ses")) + u'/'; }
+  int DataBand(DesignerDoc& d) const {
+    for (int b = 0; b < d.BandCount(); ++b)
+      if (d.Band(b).Attr(QStringLiteral("Type")) == QLatin1String("MasterData")) return b;
+    return -1;
+  }
+
+  QTemporaryDir dir_;
+  MemorySource films_ = test::Films(30);
+  TRptReport report_;
+};
+
+TEST_F(DesignerWindowTest, AUserEditsAReportWithMouseAndKeys) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(report_, options);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  const int data = DataBand(doc);
+  ASSERT_GE(data, 0);
+  const int before = static_cast<int>(doc.Band(data).children.size());
+  std::vector<QByteArray> states{doc.Bytes()};
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("Návrhář sestav – Seznam filmů"));
+
+  // A double click on "Rezie" in the field list puts it on the data band.
+  auto* fields = w.findChild<QListWidget*>(QStringLiteral("SeznamPoli"));
+  ASSERT_TRUE(fields);
+  QListWidgetItem* rezie = fields->findItems(QStringLiteral("Rezie"), Qt::MatchExactly).value(0);
+  ASSERT_TRUE(rezie);
+  const QPoint at = fields->visualItemRect(rezie).center();
+  QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(fields->viewport(), Qt::LeftButton, {}, at);
+  ASSERT_EQ(doc.Band(data).children.size(), static_cast<size_t>(before + 1));
+  const ObjRef added{data, before};
+  EXPECT_EQ(doc.Object(added).text, QStringLiteral("[RptDataset1.\"Rezie\"]"));
+  EXPECT_EQ(doc.Selection(), std::vector<ObjRef>{added});
+  EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral(" *")));
+  states.push_back(doc.Bytes());
+
+  // Dropped onto the data band at a point: a text bound to the field, on the grid.
+  const QRectF body = canvas->BandBody(data);
+  DropField(canvas, QStringLiteral("Zanr"), body.topLeft() + QPointF(20.4 * canvas->Scale(), 0.2 * canvas->Scale()));
+  const ObjRef dropped{data, before + 1};
+  EXPECT_EQ(doc.Object(dropped).text, QStringLiteral("[RptDataset1.\"Zanr\"]"));
+  EXPECT_EQ(doc.ObjectRect(dropped).topLeft(), QPointF(20, 0));
+  states.push_back(doc.Bytes());
+
+  // A click selects the first one again; a mouse drag moves it, snapped to whole mm.
+  const QRectF first = canvas->ObjectPx(added);
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, (first.center()).toPoint());
+  EXPECT_EQ(doc.Selection(), std::vector<ObjRef>{added});
+  const QRectF startMm = doc.ObjectRect(added);
+  Drag(canvas, first.center(), first.center() + QPointF(4.3 * canvas->Scale(), 0));
+  EXPECT_EQ(doc.ObjectRect(added).left(), std::round(startMm.left() + 4.3));
+  EXPECT_EQ(doc.ObjectRect(added).top(), startMm.top());
+  states.push_back(doc.Bytes());
+
+  // Dragging the corner handle widens it.
+  const QPointF corner = canvas->ObjectPx(added).bottomRight();
+  Drag(canvas, corner, corner + QPointF(10.2 * canvas->Scale(), 0));
+  EXPECT_EQ(doc.ObjectRect(added).width(), startMm.width() + 10);
+  states.push_back(doc.Bytes());
+
+  // Arrow keys: a grid step; Shift changes the size; Ctrl a tenth of a millimetre.
+  const QRectF r0 = doc.ObjectRect(added);
+  canvas->setFocus();
+  QTest::keyClick(canvas, Qt::Key_Right);
+  QTest::keyClick(canvas, Qt::Key_Down);
+  QTest::keyClick(canvas, Qt::Key_Right, Qt::ShiftModifier);
+  QTest::keyClick(canvas, Qt::Key_Left, Qt::ControlModifier);
+  const QRectF r1 = doc.ObjectRect(added);
+  EXPECT_DOUBLE_EQ(r1.left(), r0.left() + 1 - 0.1);
+  EXPECT_DOUBLE_EQ(r1.top(), r0.top() + 1);
+  EXPECT_DOUBLE_EQ(r1.width(), r0.width() + 1);
+
+  // The property panel shows the selected object's position.
+  auto* props = w.findChild<QTableWidget*>(QStringLiteral("Vlastnosti"));
+  ASSERT_TRUE(props);
+  QCoreApplication::processEvents();  // the panel follows the selection
+  QString shownLeft;
+  for (int row = 0; row < props->rowCount(); ++row)
+    if (props->item(row, 0)->text() == QStringLiteral("Vlevo (mm)")) shownLeft = props->item(row, 1)->text();
+  EXPECT_EQ(shownLeft, DesignerDoc::FormatMm(r1.left()));
+  // Typing a value there changes the object; a Czech decimal comma is understood and a
+  // value the engine cannot read is refused with a message.
+  auto setProperty = [&](const QString& label, const QString& value) {
+    for (int row = 0; row < props->rowCount(); ++row)
+      if (props->item(row, 0)->text() == label) props->item(row, 1)->setText(value);
+    QCoreApplication::processEvents();
+  };
+  setProperty(QStringLiteral("Šířka (mm)"), QStringLiteral("31,5"));
+  EXPECT_DOUBLE_EQ(doc.ObjectRect(added).width(), 31.5);
+  setProperty(QStringLiteral("Barva"), QStringLiteral("modrá"));
+  ASSERT_EQ(script.errors.size(), 1u);
+  EXPECT_TRUE(script.errors[0].contains(QStringLiteral("modrá"))) << script.errors[0].toStdString();
+  EXPECT_FALSE(doc.Object(added).Has(QStringLiteral("Color")));
+  script.errors.clear();
+  for (int row = 0; row < props->rowCount(); ++row)
+    if (props->item(row, 0)->text() == QStringLiteral("Tučné")) props->item(row, 1)->setCheckState(Qt::Checked);
+  EXPECT_EQ(doc.Object(added).Attr(QStringLiteral("Bold")), QStringLiteral("1"));
+  QCoreApplication::processEvents();
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_FALSE(doc.Object(added).Has(QStringLiteral("Bold")));
+  EXPECT_DOUBLE_EQ(doc.ObjectRect(added).width(), r1.width());
+
+  // Ctrl+Z undoes the four key steps and the resize, back to the moved state.
+  for (int i = 0; i < 5; ++i) QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), states[3]);
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), states[4]);
+
+  // A rubber band over the data band selects every object in it; Shift+click drops one.
+  const QRectF band = canvas->BandBody(data);
+  Drag(canvas, QPointF(band.left() - 8, band.top() + 1), QPointF(band.right() + 8, band.bottom() + 1));
+  EXPECT_EQ(doc.Selection().size(), doc.Band(data).children.size());
+  // Several objects share their properties in the panel, but not a name.
+  QCoreApplication::processEvents();
+  ASSERT_GT(props->rowCount(), 0);
+  EXPECT_EQ(props->item(0, 0)->text(), QStringLiteral("Vlevo (mm)"));
+  QTest::mouseClick(canvas, Qt::LeftButton, Qt::ShiftModifier, canvas->ObjectPx(dropped).center().toPoint());
+  EXPECT_EQ(doc.Selection().size(), doc.Band(data).children.size() - 1);
+  EXPECT_FALSE(doc.IsSelected(dropped));
+
+  // The palette: a rectangle drawn where the band is clicked, then back to selecting.
+  w.findChild<QAction*>(QStringLiteral("Paleta_Rectangle"))->trigger();
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, (band.topLeft() + QPointF(100 * canvas->Scale(), 1)).toPoint());
+  const XmlNode& rect = doc.Object(doc.Selection().front());
+  EXPECT_EQ(rect.name, QStringLiteral("Rectangle"));
+  EXPECT_EQ(rect.Attr(QStringLiteral("Left")), QStringLiteral("100"));
+  EXPECT_TRUE(canvas->Tool().isEmpty());
+  // Delete removes it.
+  QTest::keyClick(&w, Qt::Key_Delete);
+  EXPECT_EQ(doc.Bytes(), states[4]);
+
+  // Dragged over the next band, the genre field moves into it; one undo brings it back.
+  const QPointF from = canvas->ObjectPx(dropped).center();
+  const QPointF to = from + QPointF(0, canvas->BandBody(data + 1).top() + 2 * canvas->Scale() - canvas->ObjectPx(dropped).top());
+  Drag(canvas, from, to);
+  ASSERT_EQ(doc.Band(data).children.size(), static_cast<size_t>(before + 1));
+  const XmlNode& moved = doc.Band(data + 1).children.back();
+  EXPECT_EQ(moved.text, QStringLiteral("[RptDataset1.\"Zanr\"]"));
+  EXPECT_EQ(moved.Attr(QStringLiteral("Left")), QStringLiteral("20"));
+  EXPECT_EQ(moved.Attr(QStringLiteral("Top")), QStringLiteral("2"));
+  EXPECT_EQ(doc.Selection().front().band, data + 1);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), states[4]);
+
+  // Preview with the real rows shows the added fields.
+  int previewed = 0;
+  Interaction().RunPreview = [&](TRptPreview& p) {
+    ++previewed;
+    EXPECT_GE(p.PageCount(), 1);
+  };
+  QTest::keyClick(&w, Qt::Key_F9);
+  EXPECT_EQ(previewed, 1);
+
+  // Closing with changes asks; No closes and keeps the file as it was.
+  const QByteArray onDisk = ReadBytes(Ses() + QStringLiteral("SeznamFilmu.ksr"));
+  w.reject();
+  ASSERT_EQ(script.asked.size(), 1u);
+  EXPECT_EQ(script.asked[0], QStringLiteral("Sestava „Seznam filmů“ byla změněna. Chcete změny uložit?"));
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(ReadBytes(Ses() + QStringLiteral("SeznamFilmu.ksr")), onDisk);
+  EXPECT_TRUE(script.errors.empty());
+  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  EXPECT_EQ(ini.value(QStringLiteral("Navrhar/KrokMrizky")).toDouble(), 1.0);
+  EXPECT_FALSE(ini.value(QStringLiteral("Navrhar/Geometrie")).toByteArray().isEmpty());
+}
+
+TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
+  ScriptedInteraction script;
+  ASSERT_TRUE(QFile::copy(test::ShippedTemplatePath(QStringLiteral("KartaFilmu.ksr")), Ses() + QStringLiteral("KartaFilmu.ksr")));
+  TRptDesigner options;
+  QString chosen;
+  QString offeredFolder, offeredName;
+  Interaction().ChooseTemplateFile = [&](const QString& folder, const QString& name) {
+    offeredFolder = folder;
+    offeredName = name;
+    return chosen;
+  };
+  {
+    TRptDesignerWindow w(report_, options);
+    for (QAction* a : w.findChildren<QAction*>())
+      if (a->text() == QStringLiteral("2,5 mm") || a->text() == QStringLiteral("150 %")) a->trigger();
+    EXPECT_DOUBLE_EQ(w.Canvas()->Scale(), 1.5 * 96 / 25.4);
+    EXPECT_EQ(w.Doc().GridStep(), 2.5);
+    w.findChild<QAction*>(QStringLiteral("Akce_Prichytavat"))->trigger();  // off
+    // Report options through the panel: name in the table, description lines below it.
+    w.findChild<QAction*>(QStringLiteral("Akce_VlastnostiSestavy"))->trigger();
+    QCoreApplication::processEvents();
+    auto* props = w.findChild<QTableWidget*>(QStringLiteral("Vlastnosti"));
+    for (int row = 0; row < props->rowCount(); ++row)
+      if (props->item(row, 0)->text() == QStringLiteral("Název sestavy")) props->item(row, 1)->setText(QStringLiteral("Kopie seznamu"));
+    QCoreApplication::processEvents();
+    w.findChild<QPlainTextEdit*>(QStringLiteral("Ed_Text"))->setPlainText(QStringLiteral("První řádek\nDruhý řádek"));
+    QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Tl_PouzitText")), Qt::LeftButton);
+    EXPECT_EQ(w.Doc().ReportName(), QStringLiteral("Kopie seznamu"));
+    EXPECT_EQ(w.Doc().ReportAuthor(), QStringLiteral("Kalmetra"));
+    EXPECT_EQ(w.Doc().ReportDescription(), (QStringList{"První řádek", "Druhý řádek"}));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Návrhář sestav – Kopie seznamu *"));
+    // An existing other file: the answer No leaves it alone and nothing is saved.
+    chosen = Ses() + QStringLiteral("KartaFilmu");
+    EXPECT_FALSE(w.SaveAs());
+    EXPECT_EQ(offeredFolder, QDir(Ses()).absolutePath());
+    EXPECT_EQ(offeredName, QStringLiteral("SeznamFilmu.ksr"));
+    ASSERT_EQ(script.asked.size(), 1u);
+    EXPECT_EQ(script.asked[0], QStringLiteral("Soubor „KartaFilmu.ksr“ již existuje. Chcete jej přepsat?"));
+    EXPECT_TRUE(w.Doc().Modified());
+    // A file that cannot be written is reported and the document stays unsaved.
+    chosen = dir_.filePath(QStringLiteral("chybi/Kopie"));
+    EXPECT_FALSE(w.SaveAs());
+    ASSERT_EQ(script.errors.size(), 1u);
+    EXPECT_TRUE(script.errors[0].startsWith(QStringLiteral("Sestavu „Kopie.ksr“ se nepodařilo uložit"))) << script.errors[0].toStdString();
+    EXPECT_EQ(w.Doc().FileName(), Ses() + QStringLiteral("SeznamFilmu.ksr"));
+    EXPECT_TRUE(w.Doc().Modified());
+    chosen = Ses() + QStringLiteral("Kopie.KSR");
+    ASSERT_TRUE(w.SaveAs());
+    EXPECT_FALSE(w.Doc().Modified());
+    EXPECT_FALSE(w.SavedOver());
+    w.reject();
+    EXPECT_EQ(script.asked.size(), 1u);  // nothing unsaved, no question
+  }
+  for (const char* file : {"SeznamFilmu.ksr", "KartaFilmu.ksr"})
+    EXPECT_EQ(ReadBytes(Ses() + QLatin1String(file)), ReadBytes(test::ShippedTemplatePath(QLatin1String(file)))) << file;
+  EXPECT_TRUE(ReadBytes(Ses() + QStringLiteral("Kopie.KSR")).contains("ReportOptions.Name=\"Kopie seznamu\""));
+  // The grid and switch come back in the next designer; a new template starts empty.
+  TRptDesignerWindow again(report_, options);
+  EXPECT_EQ(again.Doc().GridStep(), 2.5);
+  EXPECT_DOUBLE_EQ(again.Canvas()->Zoom(), 1.5);
+  EXPECT_FALSE(again.Doc().Snap());
+  again.findChild<QAction*>(QStringLiteral("Akce_Nova"))->trigger();
+  EXPECT_EQ(again.Doc().BandCount(), 0);
+  EXPECT_TRUE(again.Doc().FileName().isEmpty());
+  // A new report's save as offers "Ses" beside the settings, where the last save went.
+  chosen.clear();
+  EXPECT_FALSE(again.SaveAs());
+  EXPECT_EQ(offeredFolder, QDir(Ses()).absolutePath());
+  EXPECT_EQ(offeredName, QStringLiteral("Nová sestava.ksr"));
+
+  // Without a loaded template the designer starts a new report from its defaults,
+  // unchanged until the user changes it.
+  TRptReport none;
+  TRptDesigner landscape;
+  landscape.DefaultLandscape = true;
+  landscape.DefaultMargins = 15;
+  landscape.DefaultFont = QStringLiteral("Liberation Serif");
+  landscape.DefaultFontSize = 12;
+  TRptDesignerWindow fresh(none, landscape);
+  const XmlNode& page = fresh.Doc().Page();
+  EXPECT_EQ(page.Attr(QStringLiteral("Width")), QStringLiteral("297"));
+  EXPECT_EQ(page.Attr(QStringLiteral("Orientation")), QStringLiteral("Landscape"));
+  EXPECT_EQ(page.Attr(QStringLiteral("TopMargin")), QStringLiteral("15"));
+  EXPECT_FALSE(fresh.Doc().Modified());
+  fresh.findChild<QAction*>(QStringLiteral("Akce_PridatMasterData"))->trigger();
+  const ObjRef t = fresh.Doc().AddObject(0, QStringLiteral("Text"), 0, 0);
+  EXPECT_EQ(fresh.Doc().Object(t).Attr(QStringLiteral("Font")), QStringLiteral("Liberation Serif"));
+  EXPECT_EQ(fresh.Doc().Object(t).Attr(QStringLiteral("Size")), QStringLiteral("12"));
+  EXPECT_TRUE(fresh.Doc().Modified());
+  fresh.findChild<QAction*>(QStringLiteral("Akce_Zpet"))->trigger();
+  fresh.findChild<QAction*>(QStringLiteral("Akce_Zpet"))->trigger();
+  EXPECT_FALSE(fresh.Doc().Modified());
+}
+
+TEST_F(DesignerWindowTest, PaletteImageIsEmbeddedAndAFileThatIsNoImageIsRefused) {
+  ScriptedInteraction script;
+  QImage picture(40, 20, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  const QString png = dir_.filePath(QStringLiteral("obrazek.png"));
+  ASSERT_TRUE(picture.save(png));
+  const QString text = dir_.filePath(QStringLiteral("text.png"));
+  {
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("toto není obrázek");
+  }
+  QString offered = png;
+  Interaction().ChooseImageFile = [&](const QString&) { return offered; };
+  TRptDesigner options;
+  TRptDesignerWindow w(report_, options);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  DesignCanvas* canvas = w.Canvas();
+  const int data = DataBand(w.Doc());
+  const size_t before = w.Doc().Band(data).children.size();
+  const QPoint at = (canvas->BandBody(data).topLeft() + QPointF(150 * canvas->Scale(), 2)).toPoint();
+
+  w.findChild<QAction*>(QStringLiteral("Paleta_Image"))->trigger();
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+  ASSERT_EQ(w.Doc().Band(data).children.size(), before + 1);
+  ReportDef def;
+  QString error;
+  ASSERT_TRUE(CompileTemplate(w.Doc().Root(), def, &error)) << error.toStdString();
+  const ObjDef& image = def.pages[0].bands[data].objects.back();
+  EXPECT_EQ(image.kind, ObjKind::Image);
+  EXPECT_EQ(image.image.size(), QSize(40, 20));
+
+  offered = text;
+  w.findChild<QAction*>(QStringLiteral("Paleta_Image"))->trigger();
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+  EXPECT_EQ(w.Doc().Band(data).children.size(), before + 1);
+  ASSERT_EQ(script.errors.size(), 1u);
+  EXPECT_EQ(script.errors[0], QStringLiteral("Soubor „text.png“ není obrázek PNG ani JPEG."));
+}
+
+}  // namespace
+}  // namespace rpt
