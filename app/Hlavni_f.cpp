@@ -215,20 +215,17 @@ void THlavni::VytvoritAkce() {
   }
   connect(Akce("Akce_Konec"), &QAction::triggered, this, &QWidget::close);
   // Their errors are reported here: an exception must not unwind through Qt's own frames.
-  connect(Akce("Akce_ExportDat"), &QAction::triggered, this, [this] {
-    try {
-      Akce_ExportDat(*this);
-    } catch (const std::exception& e) {
-      ZobrazitChybu(QString(), e);
-    }
-  });
-  connect(Akce("Akce_ImportDat"), &QAction::triggered, this, [this] {
-    try {
-      Akce_ImportDat(*this);
-    } catch (const std::exception& e) {
-      ZobrazitChybu(QString(), e);
-    }
-  });
+  const auto hlasitChyby = [this](void (*prikaz)(THlavni&)) {
+    return [this, prikaz] {
+      try {
+        prikaz(*this);
+      } catch (const std::exception& e) {
+        ZobrazitChybu(QString(), e);
+      }
+    };
+  };
+  connect(Akce("Akce_ExportDat"), &QAction::triggered, this, hlasitChyby(&Akce_ExportDat));
+  connect(Akce("Akce_ImportDat"), &QAction::triggered, this, hlasitChyby(&Akce_ImportDat));
   connect(Akce("Akce_Sestavy"), &QAction::triggered, this, [this] { Akce_Sestavy(*this); });
   connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
   connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
@@ -476,23 +473,23 @@ bool THlavni::ZmenitSeznam(const QString& poleFiltru, const QString& vyrazFiltru
   PoleTrideni = poleTrideni;
   laParametrSetrideni_->setText(textTrideni);
   laParametrFiltru_->setText(textFiltru);
-  try {
-    OtevritSeznam();
-    return true;
-  } catch (const std::exception& e) {
-    ZobrazitChybu(QStringLiteral("Seznam filmů se nepodařilo znovu otevřít."), e);
-  }
+  const auto otevrit = [this] {
+    try {
+      OtevritSeznam();
+      return true;
+    } catch (const std::exception& e) {
+      ZobrazitChybu(QStringLiteral("Seznam filmů se nepodařilo znovu otevřít."), e);
+      return false;
+    }
+  };
+  if (otevrit()) return true;
   // The grid never stays empty and the labels never claim what is not in force.
   PoleFiltru = predFiltrPole;
   VyrazFiltru = predFiltrVyraz;
   PoleTrideni = predTrideni;
   laParametrSetrideni_->setText(predTextTrideni);
   laParametrFiltru_->setText(predTextFiltru);
-  try {
-    OtevritSeznam();
-  } catch (const std::exception& e) {
-    ZobrazitChybu(QStringLiteral("Seznam filmů se nepodařilo znovu otevřít."), e);
-  }
+  otevrit();
   return false;
 }
 

@@ -114,4 +114,21 @@ struct CatalogueCleanup {
 };
 inline CatalogueCleanup cleanupAtExit;
 
+// The plain loop's read of a statement: prepare, step, copy every column's text.
+inline std::vector<std::vector<std::string>> StepAndCopy(sqlite3* db, const char* sql) {
+  std::vector<std::vector<std::string>> rows;
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+  const int columns = sqlite3_column_count(stmt);
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    auto& row = rows.emplace_back();
+    for (int c = 0; c < columns; ++c) {
+      const unsigned char* text = sqlite3_column_text(stmt, c);
+      row.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
+    }
+  }
+  sqlite3_finalize(stmt);
+  return rows;
+}
+
 }  // namespace kalmetra_bench

@@ -573,23 +573,17 @@ void Preparer::PlaceSplit(LaidBand& lb, bool dataArea) {
     for (PreparedItem& it : pending) {
       const double top = it.y - offset;
       const double h = it.kind == ItemKind::Line ? std::max(0.0f, it.h) : it.h;
-      if (top + h <= room + kEps || (top <= kEps && h > room)) {
-        if (it.kind == ItemKind::Rect && top + h > room + kEps) {
+      const bool fits = top + h <= room + kEps || (top <= kEps && h > room);
+      // A frame or fill crossing the break is cut: its tail goes on the next page.
+      const bool cut = it.kind == ItemKind::Rect && top + h > room + kEps && (fits || top < room);
+      if (fits || cut) {
+        if (cut) {
           PreparedItem tail = it;
           tail.y = static_cast<float>(offset + room);
           tail.h = static_cast<float>(top + h - room);
           rest.push_back(tail);
           it.h = static_cast<float>(room - top);
         }
-        it.x += static_cast<float>(x);
-        it.y = static_cast<float>(y_ + top);
-        items.push_back(std::move(it));
-      } else if (it.kind == ItemKind::Rect && top < room) {
-        PreparedItem tail = it;
-        tail.y = static_cast<float>(offset + room);
-        tail.h = static_cast<float>(top + h - room);
-        rest.push_back(tail);
-        it.h = static_cast<float>(room - top);
         it.x += static_cast<float>(x);
         it.y = static_cast<float>(y_ + top);
         items.push_back(std::move(it));

@@ -143,18 +143,7 @@ void PlainList(benchmark::State& state, const char* sql, bool ansiLike = false) 
   sqlite3_create_collation(db, "NATIVE", SQLITE_UTF8, nullptr, orvek3::NativeCollateAnsi);
   if (ansiLike) sqlite3_create_function(db, "like", 2, SQLITE_UTF8, nullptr, AnsiLikeFunction, nullptr, nullptr);
   for (auto _ : state) {
-    std::vector<std::vector<std::string>> rows;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
-    const int columns = sqlite3_column_count(stmt);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      auto& row = rows.emplace_back();
-      for (int c = 0; c < columns; ++c) {
-        const unsigned char* text = sqlite3_column_text(stmt, c);
-        row.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
-      }
-    }
-    sqlite3_finalize(stmt);
+    const auto rows = kalmetra_bench::StepAndCopy(db, sql);
     if (rows.empty()) state.SkipWithError("no rows");
     benchmark::DoNotOptimize(rows.data());
   }

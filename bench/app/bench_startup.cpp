@@ -44,18 +44,7 @@ void BM_PlainLoop_OpenAndRead(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open(file.c_str(), &db);
     sqlite3_create_collation(db, "NATIVE", SQLITE_UTF8, nullptr, orvek3::NativeCollateAnsi);
-    std::vector<std::vector<std::string>> rows;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT * FROM Tabulka ORDER BY Id COLLATE NATIVE", -1, &stmt, nullptr);
-    const int columns = sqlite3_column_count(stmt);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      auto& row = rows.emplace_back();
-      for (int c = 0; c < columns; ++c) {
-        const unsigned char* text = sqlite3_column_text(stmt, c);
-        row.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
-      }
-    }
-    sqlite3_finalize(stmt);
+    const auto rows = kalmetra_bench::StepAndCopy(db, "SELECT * FROM Tabulka ORDER BY Id COLLATE NATIVE");
     sqlite3_close(db);
     benchmark::DoNotOptimize(rows.data());
   }

@@ -1,5 +1,6 @@
 // The main window in a fresh program folder each: start-up, settings, the grid, the
 // actions and their rules, the column widths and what shutdown writes.
+#include "ProgramovaSlozkaFixture.h"
 #include "TestSupport.h"
 
 #include <Aplikace.h>
@@ -47,14 +48,8 @@ QByteArray ReadAll(const QString& path) {
   return f.readAll();
 }
 
-class HlavniTest : public ::testing::Test {
+class HlavniTest : public test::ProgramovaSlozkaFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(folder_.isValid());
-    dir_ = folder_.path() + QStringLiteral("/");
-    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/" KALMETRA_SQLITE_LIBNAME),
-                            dir_ + QStringLiteral(KALMETRA_SQLITE_LIBNAME)));
-  }
   void TearDown() override { SetBeforeRenameHook({}); }
 
   QString Ini() const { return dir_ + QStringLiteral("Kalmetra.ini"); }
@@ -93,8 +88,6 @@ class HlavniTest : public ::testing::Test {
 
   bool Enabled(const THlavni& h, const char* name) const { return h.Akce(QLatin1String(name))->isEnabled(); }
 
-  QTemporaryDir folder_;
-  QString dir_;
 };
 
 TEST_F(HlavniTest, FirstStartCreatesTheCatalogueAndShowsNineColumns) {

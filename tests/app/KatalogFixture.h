@@ -2,6 +2,7 @@
 // with every field filled; shared by the tests of the record commands and the editor.
 #pragma once
 
+#include "ProgramovaSlozkaFixture.h"
 #include <Hlavni_f.h>
 #include <Katalog.h>
 #include <TextCodec.h>
@@ -20,14 +21,8 @@
 
 namespace kalmetra::test {
 
-class KatalogFixture : public ::testing::Test {
+class KatalogFixture : public ProgramovaSlozkaFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(folder_.isValid());
-    dir_ = folder_.path() + QStringLiteral("/");
-    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/" KALMETRA_SQLITE_LIBNAME),
-                            Lib()));
-  }
 
   QString Lib() const { return dir_ + QStringLiteral(KALMETRA_SQLITE_LIBNAME); }
   QString Db() const { return dir_ + QStringLiteral("Kalmetra.sqlite"); }
@@ -88,8 +83,6 @@ class KatalogFixture : public ::testing::Test {
     return rows;
   }
 
-  QTemporaryDir folder_;
-  QString dir_;
 };
 
 }  // namespace kalmetra::test

@@ -2,6 +2,7 @@
 // export and import tests.
 #pragma once
 
+#include "ProgramovaSlozkaFixture.h"
 #include <Hlavni_f.h>
 #include <Katalog.h>
 #include <TextCodec.h>
@@ -36,14 +37,8 @@ inline QByteArray ReadBytes(const QString& path) {
 
 inline QByteArray Ansi(const QString& text) { return QByteArray::fromStdString(ToAnsi(text)); }
 
-class PrenosTest : public ::testing::Test {
+class PrenosTest : public ProgramovaSlozkaFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(folder_.isValid());
-    dir_ = folder_.path() + QStringLiteral("/");
-    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/" KALMETRA_SQLITE_LIBNAME),
-                            dir_ + QStringLiteral(KALMETRA_SQLITE_LIBNAME)));
-  }
 
   QString Db() const { return dir_ + QStringLiteral("Kalmetra.sqlite"); }
 
@@ -108,8 +103,6 @@ class PrenosTest : public ::testing::Test {
     return rows;
   }
 
-  QTemporaryDir folder_;
-  QString dir_;
 };
 
 }  // namespace kalmetra::test

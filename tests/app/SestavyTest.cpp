@@ -1,5 +1,6 @@
 // The report list window over a real catalogue in a fresh program folder: the template
 // list and its names, the details, and preview, print, PDF and design through the engine.
+#include "ProgramovaSlozkaFixture.h"
 #include "TestSupport.h"
 
 #include <Hlavni_f.h>
@@ -41,13 +42,11 @@ QString RunTool(const QString& program, const QStringList& args) {
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-class SestavyTest : public ::testing::Test {
+class SestavyTest : public test::ProgramovaSlozkaFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(folder_.isValid());
-    dir_ = folder_.path() + QStringLiteral("/");
-    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/" KALMETRA_SQLITE_LIBNAME),
-                            dir_ + QStringLiteral(KALMETRA_SQLITE_LIBNAME)));
+    ProgramovaSlozkaFixture::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(VytvoritDatabazi(dir_ + QStringLiteral("Kalmetra.sqlite")));
     orvek3::TOrvek3Database db;
     db.SetDriver((dir_ + QStringLiteral(KALMETRA_SQLITE_LIBNAME)).toStdString());
@@ -92,8 +91,6 @@ class SestavyTest : public ::testing::Test {
   QTreeWidget* Tree(TSestavy& w) { return w.findChild<QTreeWidget*>(QStringLiteral("SeznamSestav")); }
   void Trigger(TSestavy& w, const char* action) { w.findChild<QAction*>(QLatin1String(action))->trigger(); }
 
-  QTemporaryDir folder_;
-  QString dir_;
   std::function<bool()> brana_ = TiskJeMozny();
 };
 

@@ -3,6 +3,7 @@
 // tests.
 #pragma once
 
+#include "ProgramovaSlozkaFixture.h"
 #include <Hlavni_f.h>
 #include <Katalog.h>
 #include <TextCodec.h>
@@ -28,14 +29,8 @@ struct Film {
   QString titul, rok, stopaz, zanr, rezie;
 };
 
-class SeznamFixture : public ::testing::Test {
+class SeznamFixture : public ProgramovaSlozkaFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(folder_.isValid());
-    dir_ = folder_.path() + QStringLiteral("/");
-    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/" KALMETRA_SQLITE_LIBNAME),
-                            Knihovna()));
-  }
 
   QString Ini() const { return dir_ + QStringLiteral("Kalmetra.ini"); }
   QString Db() const { return dir_ + QStringLiteral("Kalmetra.sqlite"); }
@@ -98,8 +93,6 @@ class SeznamFixture : public ::testing::Test {
     emit box->activated(i);
   }
 
-  QTemporaryDir folder_;
-  QString dir_;
 };
 
 }  // namespace kalmetra::test
