@@ -17,6 +17,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <functional>
+#include <utility>
+
 #include "Aplikace.h"
 #include "Export1.h"
 #include "Import1.h"
@@ -214,43 +217,45 @@ void THlavni::VytvoritAkce() {
     akce_[a->objectName()] = a;
   }
   connect(Akce("Akce_Konec"), &QAction::triggered, this, &QWidget::close);
-  // Their errors are reported here: an exception must not unwind through Qt's own frames.
-  const auto hlasitChyby = [this](void (*prikaz)(THlavni&)) {
-    return [this, prikaz] {
+  // Each command reports its own errors: an exception must not unwind through Qt's frames.
+  const auto pripojit = [this](const char* nazev, std::function<void()> prikaz) {
+    connect(Akce(QLatin1String(nazev)), &QAction::triggered, this, [prikaz = std::move(prikaz)] {
       try {
-        prikaz(*this);
+        prikaz();
       } catch (const std::exception& e) {
         ZobrazitChybu(QString(), e);
       }
-    };
+    });
   };
-  connect(Akce("Akce_ExportDat"), &QAction::triggered, this, hlasitChyby(&Akce_ExportDat));
-  connect(Akce("Akce_ImportDat"), &QAction::triggered, this, hlasitChyby(&Akce_ImportDat));
-  connect(Akce("Akce_Sestavy"), &QAction::triggered, this, [this] { Akce_Sestavy(*this); });
-  connect(Akce("Akce_SirkaSloupcuPodleZahlavi"), &QAction::triggered, this, [this] { SirkaSloupcuPodleZahlavi(); });
-  connect(Akce("Akce_SirkaSloupcuPodleObsahu"), &QAction::triggered, this, [this] { SirkaSloupcuPodleObsahu(); });
-  connect(Akce("Akce_SirkaSloupcuVychozi"), &QAction::triggered, this, [this] { SirkaSloupcuVychozi(); });
-  connect(Akce("Akce_Napoveda"), &QAction::triggered, this, [] { Napoveda(); });
-  connect(Akce("Akce_OProgramu"), &QAction::triggered, this,
-          [] { ZobrazitOProgramu(TitulekAplikace(), QLatin1String(kDatumSestaveni)); });
-  connect(Akce("Akce_PrvniZaznam"), &QAction::triggered, this, [this] { PrvniZaznam(*this); });
-  connect(Akce("Akce_PredchazejiciZaznam"), &QAction::triggered, this, [this] { PredchazejiciZaznam(*this); });
-  connect(Akce("Akce_NasledujiciZaznam"), &QAction::triggered, this, [this] { NasledujiciZaznam(*this); });
-  connect(Akce("Akce_PosledniZaznam"), &QAction::triggered, this, [this] { PosledniZaznam(*this); });
-  connect(Akce("Akce_PrejitNaZaznam"), &QAction::triggered, this, [this] { PrejitNaZaznam(*this); });
-  connect(Akce("Akce_KopirovatText"), &QAction::triggered, this, [this] { KopirovatText(*this); });
-  connect(Akce("Akce_KopirovatTitul"), &QAction::triggered, this, [this] { KopirovatTitul(*this); });
-  connect(Akce("Akce_VyvolatWWW"), &QAction::triggered, this, [this] { VyvolatWWW(*this); });
-  connect(Akce("Akce_Prehrat"), &QAction::triggered, this, [this] { Prehrat(*this); });
-  connect(Akce("Akce_NovyZaznam"), &QAction::triggered, this, [this] { NovyZaznam(*this); });
-  connect(Akce("Akce_EditZaznamu"), &QAction::triggered, this, [this] { EditZaznamu(*this); });
-  connect(Akce("Akce_OdstranitZaznam"), &QAction::triggered, this, [this] { OdstranitZaznam(*this); });
-  connect(Akce("Akce_Trideni"), &QAction::triggered, this, [this] { Trideni(*this); });
-  connect(Akce("Akce_Filtr"), &QAction::triggered, this, [this] { Filtr(*this); });
-  connect(Akce("Akce_ZrusitFiltr"), &QAction::triggered, this, [this] { ZrusitFiltr(*this); });
-  connect(Akce("Akce_HledatZaznam"), &QAction::triggered, this, [this] { HledatZaznam(*this); });
-  connect(Akce("Akce_HledatZaznamDalsi"), &QAction::triggered, this, [this] { HledatZaznamDalsi(*this); });
-  connect(Akce("Akce_Konfig"), &QAction::triggered, this, [this] { Konfigurace(*this); });
+  const std::pair<const char*, void (*)(THlavni&)> prikazy[] = {
+      {"Akce_ExportDat", &Akce_ExportDat},
+      {"Akce_ImportDat", &Akce_ImportDat},
+      {"Akce_Sestavy", &Akce_Sestavy},
+      {"Akce_PrvniZaznam", &PrvniZaznam},
+      {"Akce_PredchazejiciZaznam", &PredchazejiciZaznam},
+      {"Akce_NasledujiciZaznam", &NasledujiciZaznam},
+      {"Akce_PosledniZaznam", &PosledniZaznam},
+      {"Akce_PrejitNaZaznam", &PrejitNaZaznam},
+      {"Akce_KopirovatText", &KopirovatText},
+      {"Akce_KopirovatTitul", &KopirovatTitul},
+      {"Akce_VyvolatWWW", &VyvolatWWW},
+      {"Akce_Prehrat", &Prehrat},
+      {"Akce_NovyZaznam", &NovyZaznam},
+      {"Akce_EditZaznamu", &EditZaznamu},
+      {"Akce_OdstranitZaznam", &OdstranitZaznam},
+      {"Akce_Trideni", &Trideni},
+      {"Akce_Filtr", &Filtr},
+      {"Akce_ZrusitFiltr", &ZrusitFiltr},
+      {"Akce_HledatZaznam", &HledatZaznam},
+      {"Akce_HledatZaznamDalsi", &HledatZaznamDalsi},
+      {"Akce_Konfig", &Konfigurace},
+  };
+  for (const auto& [nazev, prikaz] : prikazy) pripojit(nazev, [this, prikaz = prikaz] { prikaz(*this); });
+  pripojit("Akce_SirkaSloupcuPodleZahlavi", [this] { SirkaSloupcuPodleZahlavi(); });
+  pripojit("Akce_SirkaSloupcuPodleObsahu", [this] { SirkaSloupcuPodleObsahu(); });
+  pripojit("Akce_SirkaSloupcuVychozi", [this] { SirkaSloupcuVychozi(); });
+  pripojit("Akce_Napoveda", [] { Napoveda(); });
+  pripojit("Akce_OProgramu", [] { ZobrazitOProgramu(TitulekAplikace(), QLatin1String(kDatumSestaveni)); });
 }
 
 QAction* THlavni::Akce(const QString& name) const {
