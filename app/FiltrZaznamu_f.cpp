@@ -98,8 +98,10 @@ void Filtr(THlavni& hlavni) {
     if (!vyraz.isEmpty()) {
       QStringList seznam;
       for (int i = 0; i < dialog.Cb_Podminka->count(); ++i) seznam << dialog.Cb_Podminka->itemText(i);
+      const QStringList nacteny = seznam;
       PridatDoSeznamu(seznam, vyraz, kKapacitaSeznamu);
-      hlavni.UlozitSeznam(seznam);
+      // The list came from the file: repeating the newest text leaves nothing to write.
+      if (seznam != nacteny) hlavni.UlozitSeznam(seznam);
     }
   }
   if (vyraz.isEmpty()) {

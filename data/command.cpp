@@ -11,6 +11,7 @@ namespace orvek3 {
 namespace {
 
 constexpr int kBatchSize = 8;
+constexpr size_t kRowsPerBlock = 64;
 constexpr int kDateDelta = 693594;
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
@@ -217,6 +218,7 @@ void TOrvek3Command::BuildLayout() {
   blobNumbers_.assign(n, -1);
   rowDataSize_ = 0;
   blobCount_ = 0;
+  rowBlock_.reset();
   for (size_t i = 0; i < n; ++i) {
     TRecField& f = *fields_[i];
     if (f.FieldKind() != TFieldKind::fkData) continue;
@@ -274,7 +276,21 @@ void TOrvek3Command::InternalClose() {
 
 TOrvek3Command::TRow TOrvek3Command::NewRow() const {
   TRow row;
-  row.data = std::make_unique<uint8_t[]>(static_cast<size_t>(rowDataSize_) + 8);  // zero-filled
+  auto block = std::make_shared<uint8_t[]>(static_cast<size_t>(rowDataSize_) + 8);  // zero-filled
+  row.data = TRowData(block, block.get());
+  if (blobCount_ > 0) row.blobs.resize(static_cast<size_t>(blobCount_));
+  return row;
+}
+
+TOrvek3Command::TRow TOrvek3Command::NewCachedRow() {
+  // Fetching a long list allocates once per block, not once per row.
+  const size_t stride = (static_cast<size_t>(rowDataSize_) + 8 + 7) & ~size_t{7};
+  if (rowBlock_ == nullptr || rowBlockUsed_ == kRowsPerBlock) {
+    rowBlock_ = std::make_shared<uint8_t[]>(stride * kRowsPerBlock);  // zero-filled
+    rowBlockUsed_ = 0;
+  }
+  TRow row;
+  row.data = TRowData(rowBlock_, rowBlock_.get() + stride * rowBlockUsed_++);
   if (blobCount_ > 0) row.blobs.resize(static_cast<size_t>(blobCount_));
   return row;
 }
@@ -282,7 +298,8 @@ TOrvek3Command::TRow TOrvek3Command::NewRow() const {
 TOrvek3Command::TRow TOrvek3Command::CopyRow(const TRow& row) const {
   TRow copy;
   copy.identity = row.identity;
-  copy.data = std::make_unique<uint8_t[]>(static_cast<size_t>(rowDataSize_) + 8);
+  auto block = std::make_shared<uint8_t[]>(static_cast<size_t>(rowDataSize_) + 8);
+  copy.data = TRowData(block, block.get());
   std::memcpy(copy.data.get(), row.data.get(), static_cast<size_t>(rowDataSize_) + 8);
   copy.blobs = row.blobs;
   return copy;
@@ -300,7 +317,7 @@ uint8_t* TOrvek3Command::FieldSlot(TRow& row, const TRecField& field) const {
 }
 
 TOrvek3Command::TRow TOrvek3Command::ReadRow() {
-  TRow row = NewRow();
+  TRow row = NewCachedRow();
   const TOrvek3Database& db = *database_;
   for (size_t i = 0; i < fields_.size(); ++i) {
     const TRecField& f = *fields_[i];
@@ -309,17 +326,22 @@ TOrvek3Command::TRow TOrvek3Command::ReadRow() {
     uint8_t* slot = row.data.get() + fieldOffsets_[i];
     uint8_t* value = slot + 1;
     if (f.IsBlob() && !fetchBlobs_) continue;
+    if (f.DataType() == TFieldType::ftString) {
+      // Text columns are most of a row: one library call each, and the type asked only
+      // when there is no text, which a NULL gives without any conversion.
+      const unsigned char* text = db.StmtColumnText(statement_, col);
+      if (text != nullptr) {
+        const size_t n = strnlen(reinterpret_cast<const char*>(text), static_cast<size_t>(f.Size()));
+        std::memcpy(value, text, n);
+        slot[0] = 1;
+      } else if (db.StmtColumnType(statement_, col) != SQLITE_NULL) {
+        slot[0] = 1;
+      }
+      continue;
+    }
     if (db.StmtColumnType(statement_, col) == SQLITE_NULL) continue;
     slot[0] = 1;
     switch (f.DataType()) {
-      case TFieldType::ftString: {
-        const unsigned char* text = db.StmtColumnText(statement_, col);
-        if (text != nullptr) {
-          const size_t n = strnlen(reinterpret_cast<const char*>(text), static_cast<size_t>(f.Size()));
-          std::memcpy(value, text, n);
-        }
-        break;
-      }
       case TFieldType::ftSmallint:
       case TFieldType::ftWord: {
         const uint16_t v = static_cast<uint16_t>(db.StmtColumnInt(statement_, col));
@@ -418,6 +440,7 @@ void TOrvek3Command::FreeRow(int index) {
 
 void TOrvek3Command::FreeAllRows() {
   rows_.clear();
+  rowBlock_.reset();  // the next rows may have another layout
   cursor_ = -1;
   rowIdColumn_ = -1;
   endOfStatement_ = false;

@@ -34,9 +34,23 @@ class TOrvek3Command : public TRecordSet, public TDatabaseClient {
  public:
   // One cached row: the value block (RowDataSize bytes of slots, then the 64-bit rowid)
   // and the blocks of its blob fields, which the slots name by number.
+  // The value block of a row. Rows read from the statement share larger blocks, one
+  // allocation for many rows; a block lives while any of its rows does.
+  class TRowData {
+   public:
+    TRowData() = default;
+    TRowData(std::shared_ptr<uint8_t[]> owner, uint8_t* start) : owner_(std::move(owner)), start_(start) {}
+    uint8_t* get() const { return start_; }
+    uint8_t& operator[](size_t i) const { return start_[i]; }
+    bool operator==(std::nullptr_t) const { return start_ == nullptr; }
+
+   private:
+    std::shared_ptr<uint8_t[]> owner_;
+    uint8_t* start_ = nullptr;
+  };
   struct TRow {
     TBookmark identity = 0;
-    std::unique_ptr<uint8_t[]> data;
+    TRowData data;
     std::vector<std::string> blobs;
   };
 
@@ -141,6 +155,7 @@ class TOrvek3Command : public TRecordSet, public TDatabaseClient {
   void RecordModified(const TRecField& field, const std::string& value);
   void CheckWritable(TRecField& field);
   TRow NewRow() const;
+  TRow NewCachedRow();
   TRow CopyRow(const TRow& row) const;
   bool RowMatches(int index, const std::vector<TRecField*>& keys, const std::vector<std::string>& values,
                   int options);
@@ -168,6 +183,8 @@ class TOrvek3Command : public TRecordSet, public TDatabaseClient {
   int rowDataSize_ = 0;
   std::vector<std::pair<std::string, std::string>> modifiedFields_;
   TRow editRow_;
+  std::shared_ptr<uint8_t[]> rowBlock_;  // the block that rows being read are placed in
+  size_t rowBlockUsed_ = 0;              // rows placed in it so far
   bool hasEditRow_ = false;
   TBookmark nextIdentity_ = 1;
   std::vector<TOrvek3BlobStream*> streams_;  // open streams, told when their fields go

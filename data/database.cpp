@@ -280,6 +280,10 @@ bool TOrvek3Database::LoadDriver(const std::string& path) {
   bool ok = true;
   Bind(api.open, library, "sqlite3_open", ok);
   Bind(api.close, library, "sqlite3_close", ok);
+  if (ok) {
+    bool v2 = true;
+    Bind(api.open_v2, library, "sqlite3_open_v2", v2);
+  }
   Bind(api.libversion, library, "sqlite3_libversion", ok);
   Bind(api.errmsg, library, "sqlite3_errmsg", ok);
   Bind(api.get_table, library, "sqlite3_get_table", ok);
@@ -377,7 +381,12 @@ void TOrvek3Database::DoConnect() {
 
   // File names stay in the platform's encoding (UTF-8), which is what the library expects.
   sqlite3* handle = nullptr;
-  lastResult_ = api_.open(databaseFile_.c_str(), &handle);
+  // A connection is only ever used by the thread that opened it, so the library need not
+  // lock it on every call; the flags are otherwise those of sqlite3_open.
+  lastResult_ = api_.open_v2 != nullptr
+                    ? api_.open_v2(databaseFile_.c_str(), &handle,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
+                    : api_.open(databaseFile_.c_str(), &handle);
   connected_ = lastResult_ == SQLITE_OK;
   if (!connected_) {
     const char* message = api_.errmsg(handle);

@@ -38,6 +38,7 @@ enum : int { cfPrimaryKey = 1, cfInteger = 2, cfNotNull = 4 };
 // The bound entry points of the library, in binding order.
 struct TSqliteDriver {
   int (*open)(const char*, sqlite3**) = nullptr;
+  int (*open_v2)(const char*, sqlite3**, int, const char*) = nullptr;  // optional
   int (*close)(sqlite3*) = nullptr;
   const char* (*libversion)() = nullptr;
   const char* (*errmsg)(sqlite3*) = nullptr;

@@ -104,6 +104,9 @@ TEST_F(FiltrTest, FilterTrimsKeepsTheOrderAndLeadsTheSharedHistory) {
   h->Akce("Akce_Filtr")->trigger();
   EXPECT_EQ(h->LaParametrFiltru()->text(), QStringLiteral("Filtr : komedie [Žánr]"));
   EXPECT_EQ(Sloupec(*h, "Id"), QStringList({"2", "8", "7"}));
+  // The newest text in another spelling is still a change the file must keep.
+  Filtrovat(*h, "KOMEDIE");
+  EXPECT_EQ(h->NacistSeznam(), QStringList({"KOMEDIE", "abc", "Menzel"}));
   EXPECT_TRUE(dialogy_.AllUsed());
 }
 

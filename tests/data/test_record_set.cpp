@@ -448,6 +448,39 @@ TEST_F(RecordSetTest, CachedRowsAreReadableWithoutMovingTheCursor) {
   EXPECT_EQ(q.ActiveRowIndex(), 0);
 }
 
+// Rows read from a statement share storage blocks: each row must still hold its own values,
+// a deleted row must not disturb its neighbours, and another layout must not reuse old blocks.
+TEST_F(RecordSetTest, RowsAcrossStorageBlocksKeepTheirOwnValues) {
+  FillRows(300);
+  db_.ExecSQL("UPDATE Tabulka SET Rok = NULL WHERE Id % 7 = 0");
+  db_.ExecSQL("UPDATE Tabulka SET Zanr = '' WHERE Id % 5 = 0");
+  TOrvek3Query q;
+  OpenCatalogue(q);
+  q.Last();
+  ASSERT_EQ(q.CachedRowCount(), 300);
+  for (int i = 0; i < 300; ++i) {
+    const int id = i + 1;
+    ASSERT_EQ(q.CachedText(i, 1), "Film " + std::to_string(id)) << id;
+    EXPECT_EQ(q.CachedIsNull(i, 2), id % 7 == 0) << id;
+    EXPECT_EQ(q.CachedIsNull(i, 4), id % 5 != 0) << id;  // an empty text is not NULL
+  }
+  q.SetRecNo(130);
+  q.Delete();
+  ASSERT_EQ(q.CachedRowCount(), 299);
+  EXPECT_EQ(q.CachedText(128, 1), "Film 129");
+  EXPECT_EQ(q.CachedText(129, 1), "Film 131");
+  EXPECT_EQ(q.CachedText(298, 1), "Film 300");
+
+  q.Close();
+  q.SetSQL("SELECT Titul, Id FROM Tabulka ORDER BY Id DESC");
+  q.OpenSQL();
+  q.Last();
+  ASSERT_EQ(q.CachedRowCount(), 299);
+  EXPECT_EQ(q.CachedText(0, 0), "Film 300");
+  EXPECT_EQ(q.CachedText(0, 1), "300");
+  EXPECT_EQ(q.CachedText(298, 0), "Film 1");
+}
+
 TEST_F(RecordSetTest, IntegerFieldText) {
   InsertTitles({"Pelíšky"});
   TOrvek3Query q;
