@@ -8,6 +8,8 @@
 #include <QTime>
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 #include <unordered_map>
 #include <limits>
 
@@ -51,11 +53,21 @@ struct Line {
   bool lastOfParagraph = true;
 };
 
+// Texts are looked up for every row: the standard library's hash of the UTF-16 units is
+// several times cheaper than Qt's here, which pays for mixing vector instruction sets.
+struct TextHash {
+  size_t operator()(const QString& s) const {
+    return std::hash<std::u16string_view>{}(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
+                                                                 static_cast<size_t>(s.size())));
+  }
+};
+
 struct FontCache {
   RunFont font;
   QFont qfont;
   std::unique_ptr<QFontMetricsF> metrics;
-  QHash<QString, double> widths;
+  std::array<float, 0x180> advances;  // letters of the Latin pages, layout units; -1 until measured
+  std::unordered_map<QString, double, TextHash> widths;
 };
 
 class Preparer {
@@ -76,12 +88,16 @@ class Preparer {
   };
 
   bool Check(QString* error);
-  int FieldSlot(const QString& field) const { return fieldSlot_.value(field, -1); }
+  int FieldSlot(const QString& field) const {
+    const auto it = fieldSlot_.find(field);
+    return it == fieldSlot_.end() ? -1 : it->second;
+  }
   QString Eval(const Expression& e, const Ctx& ctx) const;
   uint16_t FontIndex(const FontDef& f);
   // The font of a text object, looked up once.
   uint16_t FontOf(const ObjDef& o);
   void Break(const QString& text, uint16_t font, double widthUnits, bool wrap, std::vector<Line>& lines);
+  bool SurelyFits(uint16_t font, const QString& text, double widthUnits);
   // Text width in layout units; genres and names repeat, so widths are remembered.
   double Width(uint16_t font, const QString& text);
   LaidBand Layout(const BandDef& band, const Ctx& ctx, double width, int row);
@@ -107,7 +123,7 @@ class Preparer {
   const ProgressFn& progress_;
 
   // Fields the template uses: name -> slot in the row vectors; slot -> source index.
-  QHash<QString, int> fieldSlot_;
+  std::unordered_map<QString, int, TextHash> fieldSlot_;
   std::vector<int> sourceIndex_;
   std::vector<int> aggSlots_;  // slots of fields in SUM/MIN/MAX/AVG, by aggregate index
   QHash<int, int> aggIndex_;   // slot -> aggregate index
@@ -152,11 +168,11 @@ bool Preparer::Check(QString* error) {
     for (const Segment& s : e.segments) {
       if (s.dataSet.isEmpty()) continue;
       const int index = static_cast<int>(names.indexOf(s.field));
-      if (!fieldSlot_.contains(s.field)) {
-        fieldSlot_.insert(s.field, static_cast<int>(sourceIndex_.size()));
+      if (fieldSlot_.find(s.field) == fieldSlot_.end()) {
+        fieldSlot_.emplace(s.field, static_cast<int>(sourceIndex_.size()));
         sourceIndex_.push_back(index);
       }
-      const int slot = fieldSlot_.value(s.field);
+      const int slot = FieldSlot(s.field);
       if (s.kind != SegKind::Field && !aggIndex_.contains(slot)) {
         aggIndex_.insert(slot, static_cast<int>(aggSlots_.size()));
         aggSlots_.push_back(slot);
@@ -235,25 +251,43 @@ uint16_t Preparer::FontIndex(const FontDef& f) {
   c.font = rf;
   c.qfont = LayoutFont(rf);
   c.metrics = std::make_unique<QFontMetricsF>(c.qfont);
+  c.advances.fill(-1);
   fonts_.push_back(std::move(c));
   return static_cast<uint16_t>(out_.fonts.size() - 1);
 }
 
 double Preparer::Width(uint16_t font, const QString& text) {
   FontCache& fc = fonts_[font];
-  if (const auto it = fc.widths.constFind(text); it != fc.widths.constEnd()) return *it;
+  if (const auto it = fc.widths.find(text); it != fc.widths.end()) return it->second;
   const double w = fc.metrics->horizontalAdvance(text);
-  if (fc.widths.size() < 20000) fc.widths.insert(text, w);
+  if (fc.widths.size() < 20000) fc.widths.emplace(text, w);
   return w;
 }
 
+bool Preparer::SurelyFits(uint16_t font, const QString& text, double widthUnits) {
+  // Letters one at a time, without kerning (the layout fonts take no shaping), give a
+  // bound of the run's width that costs no text layout.
+  FontCache& fc = fonts_[font];
+  double sum = 0;
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u >= fc.advances.size()) return false;
+    float& a = fc.advances[u];
+    if (a < 0) a = static_cast<float>(fc.metrics->horizontalAdvance(c));
+    sum += a;
+  }
+  // A margin for rounding: a run that close to the edge is measured.
+  return sum * 1.001 + 1 < widthUnits;
+}
+
 void Preparer::Break(const QString& text, uint16_t font, double widthUnits, bool wrap, std::vector<Line>& lines) {
-  const FontCache& fc = fonts_[font];
+  FontCache& fc = fonts_[font];
   lines.clear();
   const bool plain = !text.contains(u'\n') && !text.contains(u'\r');
   if (plain) {
-    // A single line needs no width unless it might wrap; the painter aligns it.
-    const double w = wrap ? Width(font, text) : 0;
+    // A single line needs no width unless it might wrap, and none when even the widest
+    // glyph of the font repeated for every character would fit.
+    const double w = wrap && !SurelyFits(font, text, widthUnits) ? Width(font, text) : 0;
     if (!wrap || w <= widthUnits) {
       Line l;
       l.length = static_cast<int>(text.size());
@@ -439,8 +473,20 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
       it.color = o.color.rgba();
       switch (o.halign) {
         case HAlign::Left: it.frame = 0; break;
-        case HAlign::Center: it.frame = 1; break;
-        case HAlign::Right: it.frame = 2; break;
+        case HAlign::Center:
+        case HAlign::Right:
+          if (turn == 0) {
+            // Placed here, where widths of repeated texts are measured once, not on every
+            // painting; the run's box is then the text itself.
+            const double tw = Width(it.font, run) * kMmPerUnit;
+            const double offset = o.halign == HAlign::Center ? (inner - tw) / 2 : inner - tw;
+            it.x = static_cast<float>(o.left + kPad + offset);
+            it.w = static_cast<float>(tw);
+            it.frame = 0;
+          } else {
+            it.frame = o.halign == HAlign::Center ? 1 : 2;
+          }
+          break;
         case HAlign::Justify: {
           it.frame = 0;
           const auto spaces = run.count(u' ');

@@ -177,7 +177,8 @@ QByteArray PdfText(const QString& s) {
 
 // QPdfWriter has no author; an incremental update gives the file a complete
 // information dictionary (title, author, creator) without touching what Qt wrote.
-bool AppendInfo(QByteArray& pdf, const PdfInfo& info) {
+// The update is returned apart, so that the document itself is never copied to grow it.
+bool InfoUpdate(const QByteArray& pdf, const PdfInfo& info, QByteArray& update) {
   const QByteArray tail = pdf.right(4096);
   static const QRegularExpression startRe(QStringLiteral(R"re(startxref\s+(\d+)\s+%%EOF\s*$)re"));
   static const QRegularExpression sizeRe(QStringLiteral(R"re(/Size\s+(\d+))re"));
@@ -188,14 +189,15 @@ bool AppendInfo(QByteArray& pdf, const PdfInfo& info) {
   const auto mr = rootRe.match(t);
   if (!ms.hasMatch() || !mz.hasMatch() || !mr.hasMatch()) return false;
   const int size = mz.captured(1).toInt();
-  if (!pdf.endsWith('\n')) pdf += '\n';
-  const qsizetype objOffset = pdf.size();
-  pdf += QByteArray::number(size) + " 0 obj\n<<\n/Title " + PdfText(info.title) + "\n/Author " + PdfText(info.author) +
+  update.clear();
+  if (!pdf.endsWith('\n')) update += '\n';
+  const qsizetype objOffset = pdf.size() + update.size();
+  update += QByteArray::number(size) + " 0 obj\n<<\n/Title " + PdfText(info.title) + "\n/Author " + PdfText(info.author) +
          "\n/Creator " + PdfText(info.creator) + "\n/Producer " + PdfText(QStringLiteral("Kalmetra")) + "\n>>\nendobj\n";
-  const qsizetype xref = pdf.size();
-  pdf += "xref\n0 1\n0000000000 65535 f \n" + QByteArray::number(size) + " 1\n" +
+  const qsizetype xref = pdf.size() + update.size();
+  update += "xref\n0 1\n0000000000 65535 f \n" + QByteArray::number(size) + " 1\n" +
          QByteArray::number(objOffset).rightJustified(10, '0') + " 00000 n \n";
-  pdf += "trailer\n<<\n/Size " + QByteArray::number(size + 1) + "\n/Root " + mr.captured(1).toLatin1() +
+  update += "trailer\n<<\n/Size " + QByteArray::number(size + 1) + "\n/Root " + mr.captured(1).toLatin1() +
          " 0 R\n/Info " + QByteArray::number(size) + " 0 R\n/Prev " + ms.captured(1).toLatin1() + "\n>>\nstartxref\n" +
          QByteArray::number(xref) + "\n%%EOF\n";
   return true;
@@ -235,11 +237,12 @@ bool ExportPdf(const PreparedReport& report, const QString& path, const PdfInfo&
     }
     painter.end();
   }
-  QByteArray pdf = buffer.data();
-  if (!AppendInfo(pdf, info)) return fail(QStringLiteral("soubor PDF nemá očekávanou stavbu"));
+  const QByteArray& pdf = buffer.data();
+  QByteArray update;
+  if (!InfoUpdate(pdf, info, update)) return fail(QStringLiteral("soubor PDF nemá očekávanou stavbu"));
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return fail(QStringLiteral("soubor nelze otevřít pro zápis: %1").arg(file.errorString()));
-  if (file.write(pdf) != pdf.size()) {
+  if (file.write(pdf) != pdf.size() || file.write(update) != update.size()) {
     file.cancelWriting();
     return fail(QStringLiteral("zápis se nezdařil: %1").arg(file.errorString()));
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
 #include <QRegularExpression>
 
 #include "ReportTestSupport.h"
@@ -100,6 +101,9 @@ TEST(Prepare, LongTitleWrapsAndStretchesItsBandAndWhatFollowsMoves) {
                                            "protože pokračuje ještě dalšími a dalšími slovy až do konce");
   films.AddRow({"1", longTitle, "1999", "100", "Drama", "", "Režisér Jedna", "", "", ""});
   films.AddRow({"2", "Krátký", "2000", "90", "Drama", "", "Režisér Dva", "", "", ""});
+  // Few letters, but wide ones: too wide for the column however they are counted.
+  const QString wide(34, u'W');
+  films.AddRow({"3", wide, "2001", "105", "Drama", "", "Režisér Tři", "", "", ""});
   const PreparedReport r = Prepare(def, films);
   std::vector<const PreparedItem*> titleRuns, lines;
   for (const PreparedItem& it : r.pages[0].items) {
@@ -118,13 +122,30 @@ TEST(Prepare, LongTitleWrapsAndStretchesItsBandAndWhatFollowsMoves) {
   const PreparedItem* year = FindRun(r, 0, QStringLiteral("1999"));
   const PreparedItem* next = FindRun(r, 0, QStringLiteral("Krátký"));
   ASSERT_TRUE(year && next);
-  ASSERT_EQ(lines.size(), 2u);
+  ASSERT_EQ(lines.size(), 3u);
   const PreparedItem* lastRun = titleRuns.back();
   // The rule under the row moved below the wrapped title, and the next row follows it.
   EXPECT_GE(lines[0]->y, lastRun->y + lastRun->h - 0.01);
   EXPECT_GT(lines[0]->y - year->y, 4 * titleRuns[0]->h);
   EXPECT_GT(next->y, lines[0]->y);
   EXPECT_NEAR(next->y - lines[0]->y, 0.6, 0.01);
+  int wideRuns = 0;
+  for (const PreparedItem& it : r.pages[0].items) wideRuns += it.kind == ItemKind::Text && wide.startsWith(it.text);
+  EXPECT_GE(wideRuns, 2);
+
+  // Right-aligned minutes end at the column's inner edge; the centred footer sits on the
+  // middle of its box; each run's box is its own text.
+  const QFontMetricsF nine(LayoutFont(r.fonts[year->font]));
+  for (const QString& minutes : {QStringLiteral("100"), QStringLiteral("90")}) {
+    const PreparedItem* run = FindRun(r, 0, minutes);
+    ASSERT_TRUE(run);
+    EXPECT_NEAR(run->x + run->w, 12 + 85 + 16 - 0.5, 0.001);  // the page margin, then the column
+    EXPECT_NEAR(run->w, nine.horizontalAdvance(minutes) * 25.4 / kLayoutDpi, 0.001);
+  }
+  const QString pages = QStringLiteral("Strana 1 z %1").arg(r.pages.size());
+  const PreparedItem* footer = FindRun(r, 0, pages);
+  ASSERT_TRUE(footer);
+  EXPECT_NEAR(footer->x + footer->w / 2, 12 + 60 + 70 / 2.0, 0.001);
 }
 
 TEST(Prepare, BandThatDoesNotFitMovesToTheNextPageAfterTheFooter) {
