@@ -15,6 +15,7 @@
 #include "Pomocne.h"
 #include "SpusteniDialogu.h"
 #include "TextCodec.h"
+#include "platform_library.h"
 
 namespace kalmetra {
 
@@ -37,6 +38,7 @@ bool NajitDalsi(THlavni& hlavni, const QString& pole, const QString& text, bool 
   try {
     const std::string hledany = orvek3::AnsiLowerCase(ToAnsi(text));
     const orvek3::TRecField& f = data.FieldByName(ToAnsi(pole));
+    orvek3::platform::ClearUpperVectorState();  // the walk runs after Qt's dialog code
     data.Next();
     while (!data.Eof()) {
       const std::string hodnota = orvek3::AnsiLowerCase(f.AsString());

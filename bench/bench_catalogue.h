@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform_library.h"
 #include "sql3_defs.h"
 
 namespace kalmetra_bench {
@@ -117,6 +118,8 @@ inline CatalogueCleanup cleanupAtExit;
 // The plain loop's read of a statement: prepare, step, copy every column's text.
 inline std::vector<std::vector<std::string>> StepAndCopy(sqlite3* db, const char* sql) {
   std::vector<std::vector<std::string>> rows;
+  // The same clean vector state the program's loops start from, whatever Qt left behind.
+  orvek3::platform::ClearUpperVectorState();
   sqlite3_stmt* stmt = nullptr;
   sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
   const int columns = sqlite3_column_count(stmt);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform_library.h"
 #include "sql_text.h"
 
 namespace orvek3 {
@@ -417,6 +418,7 @@ TOrvek3Command::TRow TOrvek3Command::ReadRow() {
 int TOrvek3Command::FetchRows(int64_t targetRowId) {
   if (endOfStatement_) return static_cast<int>(rows_.size()) - 1;
   if (statement_ == nullptr) Error("Invalid command handle!");
+  platform::ClearUpperVectorState();
   int budget = kBatchSize;
   for (;;) {
     TRow row = ReadRow();

@@ -20,4 +20,11 @@ void UnloadSharedLibrary(void* library) {
   if (library != nullptr) dlclose(library);
 }
 
+void ClearUpperVectorState() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  static const bool avx = __builtin_cpu_supports("avx");
+  if (avx) __asm__ volatile("vzeroupper" ::: "memory");
+#endif
+}
+
 }  // namespace orvek3::platform

@@ -12,4 +12,10 @@ void* LoadSharedLibrary(const std::string& path);
 void* FindSymbol(void* library, const char* name);
 void UnloadSharedLibrary(void* library);
 
+// Clears the upper halves of the vector registers. Library code compiled for newer
+// instruction sets may leave them in use, and until they are cleared every older vector
+// instruction of SQLite and of this program runs markedly slower. Cheap: call it before
+// long loops.
+void ClearUpperVectorState();
+
 }  // namespace orvek3::platform

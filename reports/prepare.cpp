@@ -1,5 +1,7 @@
 #include "prepare.h"
 
+#include "platform_library.h"
+
 #include <QCollator>
 #include <QDate>
 #include <QFontMetricsF>
@@ -772,6 +774,7 @@ bool Preparer::Run(QString* error) {
   int row = 0;
   if (!buffered) src_.First();
   for (; !atEnd() && !cancelled_; advance()) {
+    orvek3::platform::ClearUpperVectorState();  // Qt's text code leaves it set, row after row
     if (buffered) cur_ = rows[next];
     else ReadRow();
     ReadNumbers();

@@ -1,5 +1,7 @@
 #include "render.h"
 
+#include "platform_library.h"
+
 #include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
@@ -225,6 +227,7 @@ bool ExportPdf(const PreparedReport& report, const QString& path, const PdfInfo&
     Renderer renderer(report);
     const double pxPerMm = writer.resolution() / 25.4;
     for (size_t i = 0; i < report.pages.size(); ++i) {
+      orvek3::platform::ClearUpperVectorState();
       if (i > 0) {
         writer.setPageLayout(LayoutOf(report.pages[i]));
         writer.newPage();

@@ -171,6 +171,7 @@ void BM_PlainLoop_Hledani(benchmark::State& state) {
   sqlite3_open(file.c_str(), &db);
   const std::string hledany = orvek3::AnsiLowerCase(orvek3::Utf8ToAnsi("Neexistující film"));
   for (auto _ : state) {
+    orvek3::platform::ClearUpperVectorState();
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db, "SELECT Titul FROM Tabulka ORDER BY Id", -1, &stmt, nullptr);
     bool found = false;

@@ -13,6 +13,7 @@
 
 #include "../bench_catalogue.h"
 #include "engine.h"
+#include "platform_library.h"
 #include "preview.h"
 #include "render.h"
 
@@ -85,6 +86,7 @@ void BM_PlainPdfPainting(benchmark::State& state) {
     QPainter p(&writer);
     p.scale(1200 / rpt::kLayoutDpi, 1200 / rpt::kLayoutDpi);
     for (size_t i = 0; i < r.pages.size(); ++i) {
+      orvek3::platform::ClearUpperVectorState();  // as the engine does for each page
       if (i > 0) writer.newPage();
       int font = -1;
       for (const rpt::PreparedItem& it : r.pages[i].items) {
