@@ -297,10 +297,8 @@ TOrvek3Command::TRow TOrvek3Command::NewCachedRow() {
 }
 
 TOrvek3Command::TRow TOrvek3Command::CopyRow(const TRow& row) const {
-  TRow copy;
+  TRow copy = NewRow();
   copy.identity = row.identity;
-  auto block = std::make_shared<uint8_t[]>(static_cast<size_t>(rowDataSize_) + 8);
-  copy.data = TRowData(block, block.get());
   std::memcpy(copy.data.get(), row.data.get(), static_cast<size_t>(rowDataSize_) + 8);
   copy.blobs = row.blobs;
   return copy;

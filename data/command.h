@@ -32,8 +32,6 @@ enum TLocateOption : int { loCaseInsensitive = 1, loPartialKey = 2 };
 
 class TOrvek3Command : public TRecordSet, public TDatabaseClient {
  public:
-  // One cached row: the value block (RowDataSize bytes of slots, then the 64-bit rowid)
-  // and the blocks of its blob fields, which the slots name by number.
   // The value block of a row. Rows read from the statement share larger blocks, one
   // allocation for many rows; a block lives while any of its rows does.
   class TRowData {
@@ -48,6 +46,8 @@ class TOrvek3Command : public TRecordSet, public TDatabaseClient {
     std::shared_ptr<uint8_t[]> owner_;
     uint8_t* start_ = nullptr;
   };
+  // One cached row: the value block (RowDataSize bytes of slots, then the 64-bit rowid)
+  // and the blocks of its blob fields, which the slots name by number.
   struct TRow {
     TBookmark identity = 0;
     TRowData data;

@@ -283,12 +283,12 @@ bool Preparer::SurelyFits(uint16_t font, const QString& text, double widthUnits)
 }
 
 void Preparer::Break(const QString& text, uint16_t font, double widthUnits, bool wrap, std::vector<Line>& lines) {
-  FontCache& fc = fonts_[font];
+  const FontCache& fc = fonts_[font];
   lines.clear();
   const bool plain = !text.contains(u'\n') && !text.contains(u'\r');
   if (plain) {
-    // A single line needs no width unless it might wrap, and none when even the widest
-    // glyph of the font repeated for every character would fit.
+    // A single line needs no width unless it might wrap, and none when its letters'
+    // advances added up surely fit.
     const double w = wrap && !SurelyFits(font, text, widthUnits) ? Width(font, text) : 0;
     if (!wrap || w <= widthUnits) {
       Line l;

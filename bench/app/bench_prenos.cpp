@@ -17,6 +17,7 @@
 
 #include "../bench_catalogue.h"
 #include "Aplikace.h"
+#include "bench_main.h"
 #include "Export1.h"
 #include "Hlavni_f.h"
 #include "Import1.h"
@@ -315,11 +316,7 @@ BENCHMARK(BM_PlainLoop_Import_CSV)->Unit(benchmark::kMillisecond)->UseRealTime()
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  kalmetra::TAplikace application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  for (const char* nazev : {"export", "import", "import-plain"}) QDir(Slozka(nazev)).removeRecursively();
-  return 0;
+  return kalmetra_bench::SpustitBenchmarky(argc, argv, [] {
+    for (const char* nazev : {"export", "import", "import-plain"}) QDir(Slozka(nazev)).removeRecursively();
+  });
 }

@@ -15,6 +15,7 @@
 
 #include "../bench_catalogue.h"
 #include "Aplikace.h"
+#include "bench_main.h"
 #include "FiltrZaznamu_f.h"
 #include "Hledat_f.h"
 #include "Hlavni_f.h"
@@ -200,11 +201,7 @@ BENCHMARK(BM_PlainLoop_Hledani)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  kalmetra::TAplikace application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  QDir(QDir::tempPath() + QStringLiteral("/kalmetra-seznam-%1").arg(getpid())).removeRecursively();
-  return 0;
+  return kalmetra_bench::SpustitBenchmarky(argc, argv, [] {
+    QDir(QDir::tempPath() + QStringLiteral("/kalmetra-seznam-%1").arg(getpid())).removeRecursively();
+  });
 }

@@ -13,6 +13,7 @@
 
 #include "../bench_catalogue.h"
 #include "Aplikace.h"
+#include "bench_main.h"
 #include "Hlavni_f.h"
 
 namespace {
@@ -56,11 +57,7 @@ BENCHMARK(BM_PlainLoop_OpenAndRead)->Arg(10000)->Arg(100000)->Unit(benchmark::kM
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  kalmetra::TAplikace application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  for (int n : {10000, 100000}) QDir(QDir::tempPath() + QStringLiteral("/kalmetra-start-%1-%2").arg(n).arg(getpid())).removeRecursively();
-  return 0;
+  return kalmetra_bench::SpustitBenchmarky(argc, argv, [] {
+    for (int n : {10000, 100000}) QDir(QDir::tempPath() + QStringLiteral("/kalmetra-start-%1-%2").arg(n).arg(getpid())).removeRecursively();
+  });
 }
