@@ -18,6 +18,9 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <limits>
+#include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "Aplikace.h"
@@ -47,6 +50,14 @@ constexpr int kSirkaOkna = 696;  // the layout size, also the smallest the windo
 constexpr int kVyskaOkna = 480;
 constexpr int kJednotnaSirka = 66;
 constexpr int kMaxMerenychZaznamu = 1000;
+// How long a read waits for another program's write to the catalogue to end.
+constexpr int kCekaniNaZamek = 1000;
+
+// Without the list only these commands have something to work on.
+bool PrikazBezSeznamu(const QString& nazev) {
+  return nazev == QLatin1String("Akce_Konec") || nazev == QLatin1String("Akce_Napoveda") ||
+         nazev == QLatin1String("Akce_Konfig") || nazev == QLatin1String("Akce_OProgramu");
+}
 
 const QString kOddilNastaveni = QStringLiteral("Nastaveni");
 const QString kOddilFormular = QStringLiteral("Formular");
@@ -340,6 +351,7 @@ void THlavni::VytvoritStavovyRadek() {
   laCisloZaznamu_->setObjectName(QStringLiteral("la_CisloZaznamu"));
   laCisloZaznamu_->setToolTip(QStringLiteral("Pozice aktuálního záznamu"));
   laCisloZaznamu_->setCursor(Qt::PointingHandCursor);
+  laCisloZaznamu_->installEventFilter(this);
   laParametrSetrideni_ = new QLabel(panel);
   laParametrSetrideni_->setObjectName(QStringLiteral("La_ParametrSetrideni"));
   laParametrFiltru_ = new QLabel(panel);
@@ -417,6 +429,14 @@ bool THlavni::Spustit() {
                             QStringLiteral("\".\r\nAplikace bude ukončena."));
     return false;
   }
+  if (QFileInfo(SouborDatabaze()).isDir()) {
+    // A folder of that name cannot be replaced by a new catalogue, nor opened as one.
+    const QString duvod = QStringLiteral("Místo souboru katalogu \"") + SouborDatabaze() +
+                          QStringLiteral("\" je složka stejného jména.");
+    Varovani(QString(), duvod + QStringLiteral("\r\nPřejmenujte nebo přesuňte ji a spusťte program znovu."));
+    ZobrazitZavrenySeznam(duvod);
+    return true;
+  }
   if (!QFileInfo::exists(SouborDatabaze())) {
     if (!VytvoritDatabazi(SouborDatabaze()) || !QFileInfo::exists(SouborDatabaze())) {
       Varovani(QString(), QStringLiteral("Nebyl nalezen soubor databáze \"") + SouborDatabaze() +
@@ -432,18 +452,47 @@ bool THlavni::Spustit() {
   VyrazFiltru.clear();
   laParametrFiltru_->setText(QStringLiteral("Filtr : není zadán"));
 
+  OtevritKatalog();
+  return true;
+}
+
+bool THlavni::OtevritKatalog() {
   try {
     PripojitAOtevrit();
   } catch (const std::exception& e) {
-    // The window still opens; the steps after the failing one are left out.
+    // The window still opens, without the list: the commands that need it are disabled.
+    DataSet1.Close();
     ZobrazitChybu(QStringLiteral("Katalog \"") + SouborDatabaze() + QStringLiteral("\" se nepodařilo otevřít."), e);
+    ZobrazitZavrenySeznam(FromAnsi(e.what()));
+    return false;
   }
+  duvodZavreni_.clear();
+  laCisloZaznamu_->setToolTip(QStringLiteral("Pozice aktuálního záznamu"));
+  ZmenaDat();
   return true;
+}
+
+void THlavni::ZobrazitZavrenySeznam(const QString& duvod) {
+  duvodZavreni_ = duvod.isEmpty() ? QStringLiteral("Katalog není otevřen.") : duvod;
+  laCisloZaznamu_->setToolTip(QStringLiteral("Katalog není otevřen: ") + duvodZavreni_ +
+                              QStringLiteral("\nKlepnutím jej zkusíte otevřít znovu."));
+  ZmenaDat();
+}
+
+bool THlavni::eventFilter(QObject* watched, QEvent* event) {
+  // While the list is closed, a click on the counter tries to open the catalogue again.
+  if (watched == laCisloZaznamu_ && event->type() == QEvent::MouseButtonRelease && !DataSet1.Active() &&
+      !duvodZavreni_.isEmpty() && !QFileInfo(SouborDatabaze()).isDir()) {
+    OtevritKatalog();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void THlavni::PripojitAOtevrit() {
   Orvek3Database1.SetDatabaseFile(SouborDatabaze().toStdString());
   Orvek3Database1.SetDriver(SouborKnihovny().toStdString());
+  Orvek3Database1.SetBusyTimeout(kCekaniNaZamek);
   Orvek3Database1.Connect();
   DataSet1.SetRequestLive(true);
   OtevritSeznam();
@@ -461,6 +510,7 @@ void THlavni::OtevritSeznam() {
     if (DataSet1.RecordCount() > 1) DataSet1.Last();
     DataSet1.First();
   } catch (...) {
+    DataSet1.Close();  // never a part of the list shown as the whole
     DataSet1.EnableControls();
     QApplication::restoreOverrideCursor();
     throw;
@@ -473,6 +523,29 @@ bool THlavni::ZmenitSeznam(const QString& poleFiltru, const QString& vyrazFiltru
                            const QString& textTrideni, const QString& textFiltru) {
   const QString predFiltrPole = PoleFiltru, predFiltrVyraz = VyrazFiltru, predTrideni = PoleTrideni;
   const QString predTextTrideni = laParametrSetrideni_->text(), predTextFiltru = laParametrFiltru_->text();
+  // A read transaction holds the file's shared lock from before the list is closed until the
+  // new one is read: while another program writes, the list in the grid stays as it is.
+  bool transakce = false;
+  if (DataSet1.Active()) {
+    try {
+      Orvek3Database1.ExecSQL("BEGIN");
+      transakce = true;
+      Orvek3Database1.ExecSQL("SELECT 1 FROM sqlite_master LIMIT 1");
+    } catch (const std::exception& e) {
+      if (transakce) Orvek3Database1.ExecSQL("ROLLBACK");
+      ZobrazitChybu(QStringLiteral("Seznam filmů se nepodařilo znovu otevřít."), e);
+      return false;
+    }
+  }
+  const auto ukoncitTransakci = [&] {
+    if (!transakce) return;
+    transakce = false;
+    try {
+      Orvek3Database1.ExecSQL("COMMIT");
+    } catch (const std::exception&) {
+      Orvek3Database1.ExecSQL("ROLLBACK");
+    }
+  };
   PoleFiltru = poleFiltru;
   VyrazFiltru = vyrazFiltru;
   PoleTrideni = poleTrideni;
@@ -487,7 +560,10 @@ bool THlavni::ZmenitSeznam(const QString& poleFiltru, const QString& vyrazFiltru
       return false;
     }
   };
-  if (otevrit()) return true;
+  if (otevrit()) {
+    ukoncitTransakci();
+    return true;
+  }
   // The grid never stays empty and the labels never claim what is not in force.
   PoleFiltru = predFiltrPole;
   VyrazFiltru = predFiltrVyraz;
@@ -495,19 +571,26 @@ bool THlavni::ZmenitSeznam(const QString& poleFiltru, const QString& vyrazFiltru
   laParametrSetrideni_->setText(predTextTrideni);
   laParametrFiltru_->setText(predTextFiltru);
   otevrit();
+  ukoncitTransakci();
   return false;
 }
 
 // ---------------------------------------------------------------- fields and columns
 
 QString THlavni::PopisekPole(const QString& nazev) const {
-  const orvek3::TRecField& f = DataSet1.FieldByName(ToAnsi(nazev));
-  return PopiskyPoli(f.Index() + 1);
+  // By name: a catalogue made elsewhere may hold its columns in another order.
+  const QString jmeno = FromAnsi(DataSet1.FieldByName(ToAnsi(nazev)).FieldName());
+  for (int i = 0; i < kPocetPoli; ++i)
+    if (jmeno.compare(Pole(i), Qt::CaseInsensitive) == 0) return PopiskyPoli(i + 1);
+  return jmeno;
 }
 
 QString THlavni::NazevPole(const QString& popisek) const {
-  for (int i = 1; i <= kPocetPoli; ++i)
-    if (PopiskyPoli(i) == popisek && i <= DataSet1.FieldCount()) return FromAnsi(DataSet1.Field(i - 1).FieldName());
+  for (int i = 1; i <= kPocetPoli; ++i) {
+    if (PopiskyPoli(i) != popisek) continue;
+    if (const orvek3::TRecField* f = DataSet1.FindField(kPoleKatalogu[static_cast<size_t>(i - 1)].nazev))
+      return FromAnsi(f->FieldName());
+  }
   return {};
 }
 
@@ -538,18 +621,29 @@ void THlavni::UlozitSeznam(const QStringList& seznam) {
 }
 
 int64_t THlavni::NoveId() {
-  OrQuery_Funkce.Close();
-  OrQuery_Funkce.SetCommandText("SELECT MAX(Id) AS NejCislo FROM Tabulka");
-  int64_t nejvyssi = 0;
-  try {
-    OrQuery_Funkce.Open();
-    if (!OrQuery_Funkce.Field(0).IsNull()) nejvyssi = OrQuery_Funkce.Field(0).AsLargeInt();
-  } catch (...) {
+  const auto cislo = [this](const char* sql) -> std::optional<int64_t> {
     OrQuery_Funkce.Close();
-    throw;
-  }
-  OrQuery_Funkce.Close();
-  return nejvyssi + 1;
+    OrQuery_Funkce.SetCommandText(sql);
+    std::optional<int64_t> hodnota;
+    try {
+      OrQuery_Funkce.Open();
+      if (OrQuery_Funkce.Active() && !OrQuery_Funkce.IsEmpty() && !OrQuery_Funkce.Field(0).IsNull())
+        hodnota = OrQuery_Funkce.Field(0).AsLargeInt();
+    } catch (...) {
+      OrQuery_Funkce.Close();
+      throw;
+    }
+    OrQuery_Funkce.Close();
+    return hodnota;
+  };
+  const int64_t nejvyssi = cislo("SELECT MAX(Id) AS NejCislo FROM Tabulka").value_or(0);
+  if (nejvyssi < std::numeric_limits<int64_t>::max()) return std::max<int64_t>(nejvyssi, 0) + 1;
+  // The largest Id is taken (an imported one): the first free number above 0 instead.
+  if (!cislo("SELECT 1 FROM Tabulka WHERE Id = 1")) return 1;
+  if (const auto volne = cislo("SELECT t.Id + 1 FROM Tabulka t WHERE t.Id > 0 AND t.Id < 9223372036854775807 "
+                               "AND NOT EXISTS (SELECT 1 FROM Tabulka u WHERE u.Id = t.Id + 1) ORDER BY t.Id LIMIT 1"))
+    return *volne;
+  throw std::runtime_error(ToAnsi(QStringLiteral("V katalogu už není volné číslo záznamu (Id) pro nový film.")));
 }
 
 void THlavni::NastavitSloupce() {
@@ -581,6 +675,9 @@ QStringList THlavni::TitulkySloupcu() const {
 
 void THlavni::NastavitAkce() {
   const bool otevreno = DataSet1.Active();
+  for (const auto& [nazev, akce] : akce_)
+    if (!PrikazBezSeznamu(nazev)) akce->setEnabled(otevreno);
+  if (!otevreno) return;
   const int pozice = otevreno ? DataSet1.RecNo() : 0;
   const int pocet = otevreno ? DataSet1.RecordCount() : 0;
   Akce("Akce_HledatZaznamDalsi")->setEnabled(!HledanyVyraz.isEmpty());
@@ -598,7 +695,9 @@ void THlavni::ZmenaDat() {
   const bool otevreno = DataSet1.Active();
   const int pozice = otevreno ? DataSet1.RecNo() : 0;
   const int pocet = otevreno ? DataSet1.RecordCount() : 0;
-  laCisloZaznamu_->setText(QString::number(std::max(pozice, 0)) + QStringLiteral(" z ") + QString::number(pocet));
+  laCisloZaznamu_->setText(otevreno || duvodZavreni_.isEmpty()
+                               ? QString::number(std::max(pozice, 0)) + QStringLiteral(" z ") + QString::number(pocet)
+                               : QStringLiteral("neotevřen"));
   NastavitAkce();
 }
 

@@ -110,6 +110,7 @@ class THlavni : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void VytvoritAkce();
@@ -120,6 +121,9 @@ class THlavni : public QMainWindow {
   void UmistitOkno();
   bool Spustit();
   void PripojitAOtevrit();
+  // Connects and opens the list; on failure says so and leaves the window without the list.
+  bool OtevritKatalog();
+  void ZobrazitZavrenySeznam(const QString& duvod);
   void UlozitPriZavreni();
   void PresunoutNaRadek(int row);
 
@@ -130,6 +134,7 @@ class THlavni : public QMainWindow {
   QLabel* laParametrFiltru_ = nullptr;
   bool ukoncit_ = false;
   bool zavreno_ = false;
+  QString duvodZavreni_;  // why the list is not open; empty while it is
 };
 
 // The single instance, while it lives.

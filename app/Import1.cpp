@@ -146,6 +146,16 @@ std::string_view Oriznout(std::string_view text, int delka) {
   return nula == std::string_view::npos ? text : text.substr(0, nula);
 }
 
+// A value as a message shows it whole: a zero byte would end the text there.
+std::string ViditelnyText(const std::string& text) {
+  std::string viditelny;
+  for (const char c : text) {
+    if (c == '\0') viditelny += "<NUL>";
+    else viditelny += c;
+  }
+  return viditelny;
+}
+
 class TPozastaveni {
  public:
   explicit TPozastaveni(orvek3::TRecordSet& ds) : ds_(ds) { ds_.DisableControls(); }
@@ -224,7 +234,7 @@ void ImportovatCSV(THlavni& hlavni, const QString& soubor) {
         if (!hodnoty[0].empty()) {
           int64_t v = 0;
           if (!CeleCislo(hodnoty[0], v))
-            orvek3::RaiseDatabaseError(&ds, "'" + hodnoty[0] + "' is not a valid integer value for field '" +
+            orvek3::RaiseDatabaseError(&ds, "'" + ViditelnyText(hodnoty[0]) + "' is not a valid integer value for field '" +
                                                 id.DisplayName() + "'");
           cislo = v;
         }

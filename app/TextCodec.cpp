@@ -48,7 +48,8 @@ bool FitsAnsi(const QString& text) {
 }
 
 QValidator::State AnsiValidator::validate(QString& input, int& /*pos*/) const {
-  return FitsAnsi(input) ? Acceptable : Invalid;
+  // A zero character would end the text wherever it is passed on as a C string.
+  return FitsAnsi(input) && !input.contains(QChar(u'\0')) ? Acceptable : Invalid;
 }
 
 }  // namespace kalmetra

@@ -260,11 +260,7 @@ void TOrvek3Command::InternalClose() {
   DetachStreams();
   FreeAllRows();
   if (statement_ != nullptr) {
-    if (database_ != nullptr && database_->Connected()) {
-      database_->FinalizeStatement(statement_);
-    } else if (database_ != nullptr && database_->DriverLoaded()) {
-      database_->Api().finalize(statement_);
-    }
+    if (database_ != nullptr && database_->DriverLoaded()) database_->ReleaseStatement(statement_);
     statement_ = nullptr;
   }
   cursorOpen_ = false;
@@ -418,17 +414,27 @@ int TOrvek3Command::FetchRows(int64_t targetRowId) {
   if (statement_ == nullptr) Error("Invalid command handle!");
   platform::ClearUpperVectorState();
   int budget = kBatchSize;
-  for (;;) {
-    TRow row = ReadRow();
-    row.identity = nextIdentity_++;
-    const bool found = targetRowId >= 0 && RowIdOf(row) == targetRowId;
-    rows_.push_back(std::move(row));
-    if (targetRowId < 0) --budget;
-    // Step past the row just read, so that it is never read twice.
-    CheckDatabase(false);
-    database_->StepStatement(statement_);
-    endOfStatement_ = database_->LastResult() != SQLITE_ROW;
-    if (found || endOfStatement_ || budget <= 0) break;
+  try {
+    for (;;) {
+      TRow row = ReadRow();
+      row.identity = nextIdentity_++;
+      const bool found = targetRowId >= 0 && RowIdOf(row) == targetRowId;
+      rows_.push_back(std::move(row));
+      if (targetRowId < 0) --budget;
+      // Step past the row just read, so that it is never read twice.
+      CheckDatabase(false);
+      database_->StepStatement(statement_);
+      endOfStatement_ = database_->LastResult() != SQLITE_ROW;
+      if (found || endOfStatement_ || budget <= 0) break;
+    }
+  } catch (...) {
+    // A damaged file or a lost connection: the rest of the list cannot be read, so the set
+    // closes rather than show a part of it as the whole.
+    if (database_ != nullptr) database_->ReleaseStatement(statement_);
+    statement_ = nullptr;
+    endOfStatement_ = true;
+    Close();
+    throw;
   }
   return static_cast<int>(rows_.size()) - 1;
 }

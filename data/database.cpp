@@ -397,6 +397,8 @@ void TOrvek3Database::DoConnect() {
   handle_ = handle;
 
   try {
+    // Before the first read: reading the header already needs the file's shared lock.
+    if (busyTimeout_ > 0) ExecSQL("pragma busy_timeout=" + std::to_string(busyTimeout_));
     const std::string encoding = GetPragma("encoding");
     convertTextToUtf8_ = StartsWithNoCase(encoding, "UTF-16");
     RegisterCollations(encoding);
@@ -579,6 +581,8 @@ sqlite3_stmt* TOrvek3Database::PrepareStatement(const std::string& sql, const TP
   columnCount = 0;
   CheckConnected(false);
   CheckConnected(true);
+  // The library would read the text only up to a zero byte and run what stands before it.
+  if (sql.find('\0') != std::string::npos) RaiseDatabaseError(this, "SQL text contains a zero character");
   const bool haveParams = params != nullptr && params->Count() > 0;
 
   // The previous statement is finalized only once a further real statement exists, so text
@@ -722,7 +726,8 @@ void TOrvek3Database::ExecSQL(const std::string& sql, const TParams* params) {
 
 void TOrvek3Database::StepStatement(sqlite3_stmt* stmt) {
   lastResult_ = (stmt != nullptr && api_.step != nullptr) ? api_.step(stmt) : -1;
-  CheckResult(stmt);
+  // The statement belongs to the caller, who finalizes it once; only the error is raised.
+  CheckResult(nullptr);
 }
 
 void TOrvek3Database::FinalizeStatement(sqlite3_stmt*& stmt) {
@@ -732,6 +737,12 @@ void TOrvek3Database::FinalizeStatement(sqlite3_stmt*& stmt) {
     stmt = nullptr;
   }
   CheckResult(nullptr);
+}
+
+void TOrvek3Database::ReleaseStatement(sqlite3_stmt*& stmt) noexcept {
+  // The result repeats the error of the statement's last step, which was already raised.
+  if (stmt != nullptr && api_.finalize != nullptr) api_.finalize(stmt);
+  stmt = nullptr;
 }
 
 int TOrvek3Database::RowsAffected() const {

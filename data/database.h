@@ -113,6 +113,9 @@ class TOrvek3Database : public TComponent {
   void SetOptions(TPragmaOptions o) { options_ = o; }
   const std::string& Params() const { return params_; }
   void SetParams(const std::string& p) { params_ = p; }
+  // How long a statement waits for another connection's lock before it fails; 0: not at all.
+  int BusyTimeout() const { return busyTimeout_; }
+  void SetBusyTimeout(int milliseconds) { busyTimeout_ = milliseconds; }
   TTransIsolation TransIsolation() const { return transIsolation_; }
   void SetTransIsolation(TTransIsolation t) { transIsolation_ = t; }
   const std::string& Description() const { return description_; }
@@ -135,6 +138,8 @@ class TOrvek3Database : public TComponent {
   void ExecSQL(const std::string& sql, const TParams* params = nullptr);
   void StepStatement(sqlite3_stmt* stmt);
   void FinalizeStatement(sqlite3_stmt*& stmt);
+  // Finalizes without raising: for closing after a failure.
+  void ReleaseStatement(sqlite3_stmt*& stmt) noexcept;
   void CheckResult(sqlite3_stmt* stmt);
   int RowsAffected() const;
   void CheckConnected(bool raiseOnly);
@@ -185,6 +190,7 @@ class TOrvek3Database : public TComponent {
   TDefaultCollation collation_ = TDefaultCollation::dcNative;
   TPragmaOptions options_ = PragmaBit(poShortColumnNames);
   std::string params_;
+  int busyTimeout_ = 0;
   TTransIsolation transIsolation_ = TTransIsolation::tiSerializable;
   std::string description_;
 

@@ -143,6 +143,10 @@ void TRecordSet::RefillFrom(const std::function<void()>& position, TGetMode mode
     position();
     FetchActive(mode);
   } catch (...) {
+    if (!Active()) {  // a failed fetch has closed the set
+      ClearBuffers();
+      throw;
+    }
     active_ = saved;
     hasActive_ = savedHas;
     if (hasActive_) InternalSetToRecord(active_);

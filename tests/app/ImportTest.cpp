@@ -166,6 +166,18 @@ TEST_F(ImportTest, AMalformedNumberIsRefusedWithItsTextAndField) {
   EXPECT_FALSE(InTransaction(*h));
 }
 
+TEST_F(ImportTest, AZeroByteInANumberIsShownInTheMessage) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  try {
+    ImportovatCSV(*h, WriteFile(QByteArray("h\n2\0x;Nula\n", sizeof("h\n2\0x;Nula\n") - 1)));
+    ADD_FAILURE() << "no error";
+  } catch (const orvek3::DatabaseError& e) {
+    EXPECT_EQ(std::string(e.what()), "DataSet1: '2<NUL>x' is not a valid integer value for field 'Id'");
+  }
+}
+
 TEST_F(ImportTest, EmptyAndOneLineFilesAppendNothingAndAMissingFileIsReported) {
   MakeCatalogue(TriFilmy());
   const auto original = Texts();
