@@ -39,7 +39,7 @@ QVariant TModelMrizky::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || role != Qt::DisplayRole) return {};
   const size_t c = static_cast<size_t>(index.column());
   if (c >= sloupce_.size() || index.row() >= dataSet_.CachedRowCount()) return {};
-  return FromAnsi(dataSet_.CachedText(index.row(), sloupce_[c].pole));
+  return QString::fromStdU16String(dataSet_.CachedUnicode(index.row(), sloupce_[c].pole));
 }
 
 QVariant TModelMrizky::headerData(int section, Qt::Orientation orientation, int role) const {

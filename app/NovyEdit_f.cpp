@@ -58,6 +58,10 @@ void TNovyEdit::VytvoritOvladace() {
   La_Id = new QLabel(this);
   La_Id->setObjectName(QStringLiteral("La_Id"));
   La_Id->setGeometry(kXPole, 6, 200, 17);
+  La_Poznamka = new QLabel(this);
+  La_Poznamka->setObjectName(QStringLiteral("La_Poznamka"));
+  La_Poznamka->setGeometry(kXPole + 200, 6, kSirka - kXPole - 200 - 8, 17);
+  La_Poznamka->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   const auto pole = [this](const char* nazev, int maximum) {
     auto* edit = new QLineEdit(this);
@@ -217,7 +221,30 @@ std::array<QString, 9> TNovyEdit::Texty() const {
           Ed_Rezie->text(),    Ed_Obsazeni->text(), Ed_Koment->text(),    Ed_Umisteni->text()};
 }
 
+void TNovyEdit::Zamknout(size_t pole, bool zamknout) {
+  zamceno_[pole] = zamknout;
+  QWidget* ovladace[] = {Ed_Titul, Ed_Rok, Ed_Stopaz, Cb_Zanr, Ed_Puvod, Ed_Rezie, Ed_Obsazeni, Ed_Koment,
+                         Ed_Umisteni};
+  QWidget* w = ovladace[pole];
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setReadOnly(zamknout);
+  else w->setEnabled(!zamknout);
+  w->setToolTip(zamknout ? QStringLiteral("Text pole obsahuje znaky mimo znakovou sadu Windows-1250, "
+                                          "proto jej zde nelze upravit; zůstane uložen beze změny.")
+                         : QString());
+  popisky_[pole]->setToolTip(w->toolTip());
+  QStringList zamcena;
+  for (size_t i = 0; i < zamceno_.size(); ++i)
+    if (zamceno_[i]) zamcena << popisky_[i]->text();
+  La_Poznamka->setText(zamcena.isEmpty() ? QString()
+                                         : QStringLiteral("Jen ke čtení (znaky mimo Windows-1250): ") +
+                                               zamcena.join(QStringLiteral(", ")));
+  La_Poznamka->setToolTip(w->toolTip());
+}
+
 void TNovyEdit::NastavitTexty(const std::array<QString, 9>& texty) {
+  nacteno_ = texty;
+  for (size_t i = 0; i < zamceno_.size(); ++i)
+    if (zamceno_[i]) Zamknout(i, false);
   Ed_Titul->setText(texty[0]);
   Ed_Rok->setText(texty[1]);
   Ed_Stopaz->setText(texty[2]);
@@ -249,13 +276,19 @@ void TNovyEdit::NacistZaznam() {
   Pocitadlo->setText(QStringLiteral("Záznam: ") + hlavni_.LaCisloZaznamu()->text());
   orvek3::TOrvek3Query& data = hlavni_.DataSet1;
   std::array<QString, 9> texty;
+  std::array<bool, 9> zamknout{};
   if (data.Active()) {
     La_Id->setText(FromAnsi(data.FieldByName("Id").AsString()));
-    for (size_t i = 0; i < texty.size(); ++i) texty[i] = FromAnsi(data.FieldByName(NazevPole(i)).AsString());
+    for (size_t i = 0; i < texty.size(); ++i) {
+      const orvek3::TRecField& pole = data.FieldByName(NazevPole(i));
+      zamknout[i] = !pole.TextFitsAnsi();
+      texty[i] = zamknout[i] ? QString::fromStdU16String(pole.AsUnicode()) : FromAnsi(pole.AsString());
+    }
   } else {
     La_Id->clear();
   }
   NastavitTexty(texty);
+  for (size_t i = 0; i < texty.size(); ++i) Zamknout(i, zamknout[i]);
   TB_PrvniZaznam->setEnabled(hlavni_.Akce(QStringLiteral("Akce_PrvniZaznam"))->isEnabled());
   TB_PredchazejiciZaznam->setEnabled(hlavni_.Akce(QStringLiteral("Akce_PredchazejiciZaznam"))->isEnabled());
   TB_NasledujiciZaznam->setEnabled(hlavni_.Akce(QStringLiteral("Akce_NasledujiciZaznam"))->isEnabled());
@@ -268,8 +301,13 @@ bool TNovyEdit::UlozitZaznam() {
   if (hlavni_.ZobrazDialogUloz && Dotaz(kTitulekOtazkyUlozit, kOtazkaUlozit, 1) != kAnswerYes) return true;
 
   const std::array<QString, 9> texty = Texty();
+  const bool novy = NovyRezim();
   std::array<std::string, 9> hodnoty;
+  std::array<bool, 9> zmeneno{};
   for (size_t i = 0; i < texty.size(); ++i) {
+    // An edit leaves the fields the user did not change as they are stored.
+    zmeneno[i] = !zamceno_[i] && (novy || texty[i] != nacteno_[i]);
+    if (!zmeneno[i]) continue;
     QString nepodporovane;
     if (!TryToAnsi(texty[i], hodnoty[i], &nepodporovane)) {
       Varovani(QString(), QStringLiteral("Pole \"") + PopiskyPoli(static_cast<int>(i) + 2) +
@@ -279,11 +317,11 @@ bool TNovyEdit::UlozitZaznam() {
   }
 
   orvek3::TOrvek3Query& data = hlavni_.DataSet1;
-  const bool novy = NovyRezim();
   try {
     if (novy) data.Append();
     else data.Edit();
-    for (size_t i = 0; i < hodnoty.size(); ++i) data.FieldByName(NazevPole(i)).SetAsString(hodnoty[i]);
+    for (size_t i = 0; i < hodnoty.size(); ++i)
+      if (zmeneno[i]) data.FieldByName(NazevPole(i)).SetAsString(hodnoty[i]);
     data.Post();
   } catch (const std::exception& chyba) {
     // The row was not stored: drop the pending insert or edit so the grid and the file
@@ -293,6 +331,7 @@ bool TNovyEdit::UlozitZaznam() {
     return false;
   }
   Tl_OK->setEnabled(false);
+  nacteno_ = texty;
   if (novy) {
     setWindowTitle(QString::fromUtf8(kTitulekEditace));
     La_Id->setText(FromAnsi(data.FieldByName("Id").AsString()));

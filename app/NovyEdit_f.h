@@ -92,6 +92,12 @@ class TNovyEdit : public QDialog {
   QFrame* cara_ = nullptr;
   QToolBar* nastroje_ = nullptr;
   bool zobrazeno_ = false;
+  // The texts as loaded: a save writes only the fields whose text differs.
+  std::array<QString, 9> nacteno_{};
+  // Fields whose stored text Windows-1250 cannot show: shown read-only, never written.
+  std::array<bool, 9> zamceno_{};
+  QLabel* La_Poznamka = nullptr;
+  void Zamknout(size_t pole, bool zamknout);
 };
 
 // The editor in new-record mode, shown modally.

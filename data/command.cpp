@@ -95,11 +95,13 @@ std::vector<std::string> ScanParameterNames(const std::string& text) {
 
 // ---------------------------------------------------------------- wide string field
 
-std::string TWideStringField::AsString() const {
+std::string TWideStringField::AsString() const { return Utf16ToAnsi(AsUnicode()); }
+
+std::u16string TWideStringField::AsUnicode() const {
   std::vector<char16_t> buf(static_cast<size_t>(Size()) + 1, 0);
   if (!GetData(buf.data())) return {};
   buf.back() = 0;
-  return Utf16ToAnsi(std::u16string_view(buf.data()));
+  return std::u16string(buf.data());
 }
 
 void TWideStringField::SetAsString(const std::string& text) {
@@ -373,8 +375,8 @@ TOrvek3Command::TRow TOrvek3Command::ReadRow() {
       }
       case TFieldType::ftWideString: {
         const char16_t* text = db.StmtColumnText16(statement_, col);
-        if (text != nullptr) CopyWideText(text, reinterpret_cast<char16_t*>(value), f.Size() * 2);
-        reinterpret_cast<char16_t*>(value)[f.Size()] = 0;
+        if (text != nullptr) CopyWideText(text, value, f.Size() * 2);
+        std::memset(value + static_cast<size_t>(f.Size()) * 2, 0, 2);
         break;
       }
       case TFieldType::ftLargeint: {
@@ -712,6 +714,15 @@ void TOrvek3Command::SetBlobData(TRecField& field, const std::string& bytes) {
   DataEvent(TDataEvent::deFieldChange, &field);
 }
 
+std::u16string TOrvek3Command::CachedUnicode(int row, int field) const {
+  if (row >= 0 && row < static_cast<int>(rows_.size()) && field >= 0 && field < FieldCount() &&
+      Field(field).DataType() == TFieldType::ftWideString && Field(field).FieldKind() == TFieldKind::fkData) {
+    const uint8_t* slot = rows_[static_cast<size_t>(row)].data.get() + fieldOffsets_[static_cast<size_t>(field)];
+    return slot[0] == 1 ? ReadWideText(slot + 1, static_cast<size_t>(Field(field).Size())) : std::u16string();
+  }
+  return AnsiToUtf16(CachedText(row, field));
+}
+
 std::string TOrvek3Command::CachedText(int row, int field) const {
   if (row < 0 || row >= static_cast<int>(rows_.size()) || field < 0 || field >= FieldCount()) return {};
   const TRecField& f = Field(field);
@@ -730,7 +741,7 @@ std::string TOrvek3Command::CachedText(int row, int field) const {
       return std::to_string(v);
     }
     case TFieldType::ftWideString:
-      return Utf16ToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(value)));
+      return Utf16ToAnsi(ReadWideText(value, static_cast<size_t>(f.Size())));
     default: {
       // Other types are rare in views: format them as the field would for this row.
       TRecBuf probe;

@@ -25,6 +25,7 @@ class TWideStringField : public TRecField {
       : TRecField(owner, std::move(name), TFieldType::ftWideString, size, TFieldKind::fkData) {}
   std::string AsString() const override;
   void SetAsString(const std::string& text) override;
+  std::u16string AsUnicode() const override;
 };
 
 // Locate options.
@@ -118,6 +119,8 @@ class TOrvek3Command : public TRecordSet, public TDatabaseClient {
   // Read-only access for views: cached rows by position, without moving the cursor.
   int CachedRowCount() const { return static_cast<int>(rows_.size()); }
   std::string CachedText(int row, int field) const;
+  // The same as stored: differs from CachedText only where a UTF-16 text leaves the code page.
+  std::u16string CachedUnicode(int row, int field) const;
   bool CachedIsNull(int row, int field) const;
   // Position of the current record in the cache, -1 when none.
   int ActiveRowIndex() const;

@@ -117,6 +117,13 @@ void TRecField::Clear() {
   SetData(nullptr);
 }
 
+std::u16string TRecField::AsUnicode() const { return AnsiToUtf16(AsString()); }
+
+bool TRecField::TextFitsAnsi() const {
+  std::string scratch;
+  return TryUnicodeToAnsi(AsUnicode(), scratch);
+}
+
 std::string TRecField::AsString() const {
   if (IsBlob()) return AsBytes();
   std::vector<uint8_t> buf(static_cast<size_t>(DataSize()) + 2, 0);

@@ -110,6 +110,10 @@ class TRecField {
   bool IsNull() const;
   virtual std::string AsString() const;
   virtual void SetAsString(const std::string& text);
+  // The text as stored, where the storage holds more than Windows-1250 can (a UTF-16
+  // catalogue); AsString of such a text has '?' in place of what the code page lacks.
+  virtual std::u16string AsUnicode() const;
+  bool TextFitsAnsi() const;
   int64_t AsLargeInt() const;
   void SetAsLargeInt(int64_t v);
   double AsFloat() const;

@@ -142,16 +142,30 @@ uint16_t FieldDataSize(TFieldType type, int size) {
   }
 }
 
-int CopyWideText(const char16_t* source, char16_t* destination, int byteLimit) {
+int CopyWideText(const char16_t* source, void* destination, int byteLimit) {
   if (source == nullptr || destination == nullptr || byteLimit < 2) return 0;
   const int units = byteLimit / 2;
+  auto* out = static_cast<unsigned char*>(destination);
   int copied = 0;
   while (copied < units) {
     const char16_t u = source[copied];
-    destination[copied++] = u;
+    std::memcpy(out + 2 * copied++, &u, 2);
     if (u == 0) break;
   }
   return copied * 2;
+}
+
+std::u16string ReadWideText(const void* source, size_t maxUnits) {
+  std::u16string text;
+  if (source == nullptr) return text;
+  const auto* in = static_cast<const unsigned char*>(source);
+  for (size_t i = 0; i < maxUnits; ++i) {
+    char16_t u;
+    std::memcpy(&u, in + 2 * i, 2);
+    if (u == 0) break;
+    text.push_back(u);
+  }
+  return text;
 }
 
 void* SwapUtf16Bytes(void* buffer, int byteLength) {

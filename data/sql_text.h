@@ -24,7 +24,10 @@ std::string ExtractTableName(std::string_view statement, bool quote);
 // Bytes a value of the type takes in a row slot (without the presence byte).
 uint16_t FieldDataSize(TFieldType type, int size);
 // Copies UTF-16 units up to and including a zero unit, at most byteLimit/2; returns bytes copied.
-int CopyWideText(const char16_t* source, char16_t* destination, int byteLimit);
+// The destination may be unaligned (a row slot).
+int CopyWideText(const char16_t* source, void* destination, int byteLimit);
+// The zero-ended UTF-16 text at a possibly unaligned place, at most maxUnits units.
+std::u16string ReadWideText(const void* source, size_t maxUnits);
 // Swaps the bytes of each UTF-16 unit in place, stopping after a zero unit.
 void* SwapUtf16Bytes(void* buffer, int byteLength);
 

@@ -380,5 +380,53 @@ TEST_F(NovyEditTest, WebButtonCopiesTheSelectedTitle) {
   EXPECT_EQ(seam->Calls().back().text, QStringLiteral("https://www.csfd.cz/"));
 }
 
+// A UTF-16 catalogue made by another program holds text Windows-1250 lacks: the grid shows
+// it as stored, the editor shows it read-only, and a save writes only what was changed.
+TEST_F(NovyEditTest, TextOutsideTheCodePageIsShownAndNeverWrittenBack) {
+  {
+    auto db = std::make_unique<orvek3::TOrvek3Database>();
+    db->SetDriver(Lib().toStdString());
+    db->SetDatabaseFile(Db().toStdString());
+    db->SetMustExists(false);
+    db->Connect();
+    db->ExecSQL("PRAGMA encoding = 'UTF-16le'");
+    db->ExecSQL(DefiniceTabulky().toStdString());
+    db->Disconnect();
+  }
+  const QString titul = QStringLiteral("日本語 title");
+  {
+    // Bound as UTF-8 by the library itself, as another program would store it.
+    auto db = Connect();
+    const QByteArray sql = "INSERT INTO Tabulka (Id, Titul, Rok, Zanr) VALUES (1, '" + titul.toUtf8() + "', '1999', 'Drama')";
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(db->Api().prepare(db->Handle(), sql.constData(), -1, &stmt, nullptr), SQLITE_OK);
+    EXPECT_EQ(db->Api().step(stmt), SQLITE_DONE);
+    db->Api().finalize(stmt);
+    db->Disconnect();
+  }
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  ASSERT_TRUE(h->DataSet1.Active());
+  EXPECT_EQ(h->DBGrid1->model()->index(0, 1).data().toString(), titul);
+
+  auto e = Editor(*h, kTitulekEditace);
+  EXPECT_EQ(e->Ed_Titul->text(), titul);
+  EXPECT_TRUE(e->Ed_Titul->isReadOnly());
+  EXPECT_FALSE(e->Ed_Rok->isReadOnly());
+  EXPECT_FALSE(e->findChild<QLabel*>("La_Poznamka")->text().isEmpty());
+  e->Ed_Rok->selectAll();
+  Napsat(e->Ed_Rok, QStringLiteral("2001"));
+  h->ZobrazDialogUloz = false;
+  ASSERT_TRUE(e->UlozitZaznam());
+  e.reset();
+
+  auto db = Connect();
+  orvek3::TOrvek3Query q(db.get());
+  q.SetSQL("SELECT Titul, Rok FROM Tabulka WHERE Id = 1");
+  q.OpenSQL();
+  EXPECT_EQ(QString::fromStdU16String(q.Field(0).AsUnicode()), titul);
+  EXPECT_EQ(q.Field(1).AsString(), "2001");
+}
+
 }  // namespace
 }  // namespace kalmetra
