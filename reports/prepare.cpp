@@ -270,7 +270,7 @@ uint16_t Preparer::FontIndex(const FontDef& f) {
   // Looked up by a key, not by a scan: a template may have thousands of fonts.
   const QString key = QStringLiteral("%1|%2|%3%4%5")
                           .arg(rf.family)
-                          .arg(static_cast<double>(rf.size))
+                          .arg(static_cast<double>(rf.size), 0, 'g', 9)  // every float apart
                           .arg(rf.bold ? u'b' : u'-')
                           .arg(rf.italic ? u'i' : u'-')
                           .arg(rf.underline ? u'u' : u'-');
