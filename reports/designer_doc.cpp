@@ -212,10 +212,13 @@ void DesignerDoc::Redo() {
 }
 
 void DesignerDoc::SetRect(XmlNode& n, const QRectF& r) const {
-  n.SetAttr(QStringLiteral("Left"), FormatMm(r.left()));
-  n.SetAttr(QStringLiteral("Top"), FormatMm(r.top()));
-  n.SetAttr(QStringLiteral("Width"), FormatMm(r.width()));
-  n.SetAttr(QStringLiteral("Height"), FormatMm(r.height()));
+  // Within what a template may hold, so whatever the mouse and keys do is saved loadable.
+  auto position = [](double v) { return std::clamp(v, -kMaxLength, kMaxLength); };
+  auto size = [](double v) { return std::clamp(v, 0.0, kMaxLength); };
+  n.SetAttr(QStringLiteral("Left"), FormatMm(position(r.left())));
+  n.SetAttr(QStringLiteral("Top"), FormatMm(position(r.top())));
+  n.SetAttr(QStringLiteral("Width"), FormatMm(size(r.width())));
+  n.SetAttr(QStringLiteral("Height"), FormatMm(size(r.height())));
 }
 
 void DesignerDoc::MoveSelection(double dx, double dy, bool fine) {
@@ -339,7 +342,7 @@ void DesignerDoc::Cut() {
 }
 
 void DesignerDoc::Paste(int band) {
-  if (clipboard_.empty() || band < 0 || band >= BandCount()) return;
+  if (clipboard_.empty() || band < 0 || band >= BandCount() || !RoomForObjects(band, clipboard_.size())) return;
   std::vector<ObjRef> pasted;
   Change([&] {
     for (XmlNode n : clipboard_) {
@@ -380,8 +383,17 @@ XmlNode DesignerDoc::MakeObject(const QString& kind, const QString& nameBase, do
   return n;
 }
 
+bool DesignerDoc::RoomForObjects(int band, size_t count) const {
+  size_t all = 0;
+  for (int b = 0; b < BandCount(); ++b) all += Band(b).children.size();
+  return Band(band).children.size() + count <= static_cast<size_t>(kMaxObjectsPerBand) &&
+         all + count <= static_cast<size_t>(kMaxObjects);
+}
+
 ObjRef DesignerDoc::Insert(int band, XmlNode node) {
   ObjRef ref;
+  // Past the limits the engine refuses, the saved template would not load again.
+  if (!RoomForObjects(band, 1)) return ref;
   Change([&] {
     auto& kids = MutableBand(band).children;
     kids.push_back(std::move(node));
@@ -500,6 +512,7 @@ QStringList DesignerDoc::ReportDescription() const {
 }
 
 int DesignerDoc::AddBand(BandType type) {
+  if (BandCount() >= kMaxBandsPerPage) return -1;
   const QString typeName = BandTypeName(type);
   const int order = TypeOrder(typeName);
   // A new group footer is the innermost one: right after the data band.

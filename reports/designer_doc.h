@@ -90,7 +90,7 @@ class DesignerDoc : public QObject {
   void Paste(int band);
   bool CanPaste() const { return !clipboard_.empty(); }
 
-  // Inserting. Both return the new object, selected.
+  // Inserting. They return the new object, selected; none past the limits of a template.
   ObjRef AddObject(int band, const QString& kind, double left, double top);
   ObjRef AddField(int band, const QString& field, double left, double top, const QString& dataSet = QStringLiteral("RptDataset1"));
   ObjRef AddImage(int band, const QByteArray& imageData, double left, double top);
@@ -109,7 +109,8 @@ class DesignerDoc : public QObject {
   QString ReportAuthor() const;
   QStringList ReportDescription() const;
 
-  // Bands: a new band goes to its place in the usual order; ordering moves by one.
+  // Bands: a new band goes to its place in the usual order (-1 past the limit of a
+  // template); ordering moves by one.
   int AddBand(BandType type);
   void RemoveBand(int band);
   void MoveBand(int band, int delta);
@@ -139,6 +140,7 @@ class DesignerDoc : public QObject {
   void SetRect(XmlNode& n, const QRectF& r) const;
   XmlNode MakeObject(const QString& kind, const QString& nameBase, double left, double top) const;
   ObjRef Insert(int band, XmlNode node);
+  bool RoomForObjects(int band, size_t count) const;
   QString UniqueName(const QString& base) const;
   void DropInvalidSelection();
 

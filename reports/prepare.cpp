@@ -24,6 +24,10 @@ constexpr double kPad = 0.5;  // mm of air on the left and right of a text
 constexpr double kEps = 1e-6;
 // Stands for the page count until it is known.
 constexpr char16_t kTotalPagesMark = 0xE000;
+// Bounds no real report reaches: a template whose bands cannot fit a page ends with a
+// message instead of adding pages for ever.
+constexpr int kMaxPagesPerRow = 1000;
+constexpr int kMaxPages = 200000;
 
 struct Acc {
   long long count = 0;
@@ -107,6 +111,9 @@ class Preparer {
   void PlaceSplit(LaidBand& lb, bool dataArea);
   void StartPage();
   void EndPage();
+  void Stop(const QString& why);
+  bool Stopped() const { return cancelled_ || failed_; }
+  static QString BandLabel(const BandDef* band);
   // Room for a band of the data area: next column or next page when needed.
   void Ensure(double height, bool dataArea);
   void ColumnHeaderIfDue();
@@ -156,6 +163,20 @@ class Preparer {
   bool columnHeaderDue_ = true;
   bool dataOnPage_ = false;
   bool cancelled_ = false;
+  // Set when preparation cannot go on; the reason is in failure_.
+  bool failed_ = false;
+  QString failure_;
+  const BandDef* placing_ = nullptr;  // the band being placed, for messages
+  int rowFirstPage_ = 1;              // the page the current row started on
+  struct Grown {
+    double key;  // bottom edge less the tolerance
+    double growth;
+    size_t index;
+  };
+  std::vector<Grown> grown_;
+  std::vector<std::pair<double, size_t>> best_;      // growth and its object, over a prefix
+  std::vector<double> second_;                       // best growth of another object
+  std::unordered_map<QString, uint16_t, TextHash> fontIndex_;
   Acc reportAcc_, pageAcc_;
   std::vector<Acc> groupAcc_;
   std::vector<bool> groupOpen_;
@@ -246,8 +267,15 @@ uint16_t Preparer::FontOf(const ObjDef& o) {
 
 uint16_t Preparer::FontIndex(const FontDef& f) {
   RunFont rf{f.family, static_cast<float>(f.size), f.bold, f.italic, f.underline};
-  for (size_t i = 0; i < out_.fonts.size(); ++i)
-    if (out_.fonts[i] == rf) return static_cast<uint16_t>(i);
+  // Looked up by a key, not by a scan: a template may have thousands of fonts.
+  const QString key = QStringLiteral("%1|%2|%3%4%5")
+                          .arg(rf.family)
+                          .arg(static_cast<double>(rf.size), 0, 'g', 9)  // every float apart
+                          .arg(rf.bold ? u'b' : u'-')
+                          .arg(rf.italic ? u'i' : u'-')
+                          .arg(rf.underline ? u'u' : u'-');
+  if (const auto it = fontIndex_.find(key); it != fontIndex_.end()) return it->second;
+  fontIndex_.emplace(key, static_cast<uint16_t>(out_.fonts.size()));
   out_.fonts.push_back(rf);
   FontCache c;
   c.font = rf;
@@ -362,12 +390,40 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
       growth[i] = std::max(0.0, need - o.height);
     }
   }
-  // Objects below a stretched one move down with it.
+  // Objects below a stretched one move down with it, by the most any stretched object
+  // above them grew. The grown ones ordered by their bottom edge give that for each object
+  // by a binary search, so a band of many objects costs n log n, not n squared.
   shift.assign(n, 0);
-  for (size_t j = 0; j < n; ++j)
-    for (size_t i = 0; i < n; ++i)
-      if (growth[i] > 0 && i != j && band.objects[j].top >= band.objects[i].top + band.objects[i].height - kEps)
-        shift[j] = std::max(shift[j], growth[i]);
+  grown_.clear();
+  for (size_t i = 0; i < n; ++i)
+    if (growth[i] > 0) grown_.push_back({band.objects[i].top + band.objects[i].height - kEps, growth[i], i});
+  if (!grown_.empty()) {
+    std::sort(grown_.begin(), grown_.end(), [](const Grown& a, const Grown& b) { return a.key < b.key; });
+    // Over each prefix: the largest growth, its object, and the largest of any other
+    // object (an object never moves for its own growth).
+    best_.resize(grown_.size());
+    second_.resize(grown_.size());
+    std::pair<double, size_t> best{0, n};
+    double second = 0;
+    for (size_t k = 0; k < grown_.size(); ++k) {
+      if (grown_[k].growth > best.first) {
+        second = best.first;
+        best = {grown_[k].growth, grown_[k].index};
+      } else {
+        second = std::max(second, grown_[k].growth);
+      }
+      best_[k] = best;
+      second_[k] = second;
+    }
+    for (size_t j = 0; j < n; ++j) {
+      const double top = band.objects[j].top;
+      const auto above = std::upper_bound(grown_.begin(), grown_.end(), top,
+                                          [](double t, const Grown& g) { return t < g.key; });
+      if (above == grown_.begin()) continue;
+      const size_t k = static_cast<size_t>(above - grown_.begin()) - 1;
+      shift[j] = best_[k].second != j ? best_[k].first : second_[k];
+    }
+  }
 
   if (data_ == &band) {
     const QColor fill = (row % 2 == 0) ? band.evenFill : band.oddFill;
@@ -528,6 +584,12 @@ void Preparer::StartPage() {
   if (!out_.pages.empty()) p.items.reserve(out_.pages.back().items.size() + 16);
   out_.pages.push_back(std::move(p));
   ++pageNo_;
+  if (static_cast<int>(out_.pages.size()) > kMaxPages)
+    Stop(QStringLiteral("sestava by měla více než %1 stran").arg(kMaxPages));
+  else if (pageNo_ - rowFirstPage_ > kMaxPagesPerRow)
+    Stop(QStringLiteral("pás %1 by zabral více než %2 stran; zkontrolujte jeho výšku a výšku jeho objektů")
+             .arg(BandLabel(placing_))
+             .arg(kMaxPagesPerRow));
   pageAcc_.Reset(aggSlots_.size());
   y_ = page_.topMargin;
   column_ = 0;
@@ -544,6 +606,16 @@ void Preparer::StartPage() {
   dataTop_ = y_;
   columnHeaderDue_ = true;
   dataOnPage_ = false;
+}
+
+void Preparer::Stop(const QString& why) {
+  if (!failed_) failure_ = why;
+  failed_ = true;
+}
+
+QString Preparer::BandLabel(const BandDef* band) {
+  if (!band) return QString();
+  return band->name.isEmpty() ? BandTypeName(band->type) : band->name;
 }
 
 void Preparer::EndPage() {
@@ -593,7 +665,8 @@ void Preparer::Ensure(double height, bool dataArea) {
 }
 
 void Preparer::PlaceBand(const BandDef* band, const Ctx& ctx, bool dataArea, int row, bool addRowToPage) {
-  if (!band) return;
+  if (!band || Stopped()) return;
+  placing_ = band;
   const double width = dataArea ? ColumnWidth() : FullWidth();
   LaidBand lb = Layout(*band, ctx, width, row);
   const int pageBefore = pageNo_;
@@ -613,8 +686,23 @@ void Preparer::PlaceSplit(LaidBand& lb, bool dataArea) {
   // crossing the break is cut in two.
   std::vector<PreparedItem> pending = std::move(lb.items);
   double offset = 0;  // band coordinate at the top of the current piece
+  bool fresh = !dataOnPage_ && y_ <= dataTop_ + kEps;  // nothing above the piece but headers
   for (;;) {
+    if (Stopped()) return;
     const double room = std::max(0.0, bottom_ - y_);
+    if (fresh && room <= kEps) {
+      if (pageNo_ == 1 && title_) {
+        // The title took the first page; the next has no title.
+        EndPage();
+        StartPage();
+        if (dataArea) ColumnHeaderIfDue();
+        continue;
+      }
+      Stop(QStringLiteral("pás %1 se nevejde ani na prázdnou stránku: záhlaví a zápatí stránky na ní nenechávají "
+                          "žádné místo")
+               .arg(BandLabel(placing_)));
+      return;
+    }
     const double x = dataArea ? ColumnX() : page_.leftMargin;
     std::vector<PreparedItem> rest;
     auto& items = out_.pages.back().items;
@@ -639,7 +727,7 @@ void Preparer::PlaceSplit(LaidBand& lb, bool dataArea) {
         rest.push_back(std::move(it));
       }
     }
-    if (rest.empty() || cancelled_) {
+    if (rest.empty() || Stopped()) {
       y_ += std::max(0.0, lb.height - offset);
       return;
     }
@@ -655,6 +743,7 @@ void Preparer::PlaceSplit(LaidBand& lb, bool dataArea) {
       StartPage();
       if (dataArea) ColumnHeaderIfDue();
     }
+    fresh = true;
     pending = std::move(rest);
   }
 }
@@ -673,6 +762,31 @@ void Preparer::ReadNumbers() {
 
 bool Preparer::Run(QString* error) {
   if (!Check(error)) return false;
+  {
+    // Bands on every page must leave room for the rest, or no page could ever be full.
+    QString why;
+    if (!CheckPageGeometry(page_.width, page_.height, page_.leftMargin, page_.topMargin, page_.rightMargin,
+                           page_.bottomMargin, &why)) {
+      if (error) *error = why;
+      return false;
+    }
+    const double room = page_.height - page_.topMargin - page_.bottomMargin;
+    double used = 0;
+    QStringList names;
+    for (const BandDef* b : {pageHeader_, columnHeader_, pageFooter_}) {
+      if (!b) continue;
+      used += b->height;
+      names << QStringLiteral("%1 (%2 mm)").arg(BandLabel(b), QString::number(b->height));
+    }
+    const bool more = data_ || summary_ || !groupHeaders_.empty();
+    if (more && used >= room - kEps) {
+      if (error)
+        *error = QStringLiteral("záhlaví a zápatí stránky (%1) zabírají celou výšku stránky mezi okraji (%2 mm), "
+                                "pro data na ní nezbývá místo")
+                     .arg(names.join(QStringLiteral(", ")), QString::number(room));
+      return false;
+    }
+  }
   out_ = PreparedReport{};
   out_.name = report_.name;
   out_.author = report_.author;
@@ -773,7 +887,8 @@ bool Preparer::Run(QString* error) {
   bool first = true;
   int row = 0;
   if (!buffered) src_.First();
-  for (; !atEnd() && !cancelled_; advance()) {
+  for (; !atEnd() && !Stopped(); advance()) {
+    rowFirstPage_ = pageNo_;
     orvek3::platform::ClearUpperVectorState();  // Qt's text code leaves it set, row after row
     if (buffered) cur_ = rows[next];
     else ReadRow();
@@ -826,14 +941,22 @@ bool Preparer::Run(QString* error) {
     prev_ = cur_;
     first = false;
   }
+  if (!failed_) rowFirstPage_ = pageNo_;
+  if (!cancelled_ && !failed_) {
+    if (!first)
+      for (size_t level = levels; level-- > 0;) PlaceBand(groupFooters_[level], Ctx{&groupAcc_[level], &prev_}, true);
+    PlaceBand(summary_, Ctx{&reportAcc_, &prev_}, false);
+  }
+  if (failed_) {
+    if (error) *error = failure_;
+    out_ = PreparedReport{};
+    return false;
+  }
   if (cancelled_) {
     // The page begun after the last finished one stays unfinished.
     out_.pages.pop_back();
     out_.cancelled = true;
   } else {
-    if (!first)
-      for (size_t level = levels; level-- > 0;) PlaceBand(groupFooters_[level], Ctx{&groupAcc_[level], &prev_}, true);
-    PlaceBand(summary_, Ctx{&reportAcc_, &prev_}, false);
     EndPage();
     out_.cancelled = false;
   }

@@ -369,6 +369,11 @@ bool TRptPreview::Find(const QString& text, bool forward) {
 
 bool TRptPreview::ApplyPageSetup(double width, double height, double left, double top, double right, double bottom) {
   if (report_.Definition().pages.empty()) return false;
+  QString why;
+  if (!CheckPageGeometry(width, height, left, top, right, bottom, &why)) {
+    Interaction().ShowError(QStringLiteral("Vzhled stránky nelze použít: %1.").arg(why));
+    return false;
+  }
   PageDef& pg = report_.Definition().pages.front();
   const PageDef saved = pg;
   pg.width = width;

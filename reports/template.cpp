@@ -4,6 +4,7 @@
 #include <QXmlStreamReader>
 
 #include <array>
+#include <cmath>
 
 #include "sql_text.h"
 
@@ -113,6 +114,72 @@ void WriteNode(QByteArray& out, const XmlNode& node, int depth) {
   out += ">\n";
 }
 
+qsizetype LineAt(const QString& text, qsizetype pos) { return QStringView(text).left(pos).count(u'\n') + 1; }
+
+qsizetype SkipPast(const QString& text, qsizetype from, QStringView end) {
+  const qsizetype at = text.indexOf(end, from);
+  return at < 0 ? text.size() : at + end.size();
+}
+
+// QXmlStreamReader compares an element's attributes with each other pair by pair, so an
+// element with a few hundred thousand of them takes minutes before we see it: they are
+// counted here first, in one pass over the markup.
+bool AttributesWithinLimit(const QString& text, QString* why) {
+  const QChar* p = text.constData();
+  const qsizetype n = text.size();
+  qsizetype i = 0;
+  while (i < n) {
+    i = text.indexOf(u'<', i);
+    if (i < 0) break;
+    const QStringView rest = QStringView(text).mid(i);
+    if (rest.startsWith(u"<!--")) {
+      i = SkipPast(text, i + 4, u"-->");
+      continue;
+    }
+    if (rest.startsWith(u"<![CDATA[")) {
+      i = SkipPast(text, i + 9, u"]]>");
+      continue;
+    }
+    if (rest.startsWith(u"<?")) {
+      i = SkipPast(text, i + 2, u"?>");
+      continue;
+    }
+    const bool declaration = rest.startsWith(u"<!");
+    const qsizetype start = i;
+    char16_t quote = 0;
+    int subset = 0;  // a document type's internal subset holds '>' of its own
+    qsizetype equals = 0;
+    for (++i; i < n; ++i) {
+      const char16_t c = p[i].unicode();
+      if (quote) {
+        if (c == quote) quote = 0;
+      } else if (c == u'"' || c == u'\'') {
+        quote = c;
+      } else if (c == u'=') {
+        ++equals;
+      } else if (declaration && c == u'[') {
+        ++subset;
+      } else if (declaration && c == u']') {
+        --subset;
+      } else if (c == u'>' && subset <= 0) {
+        ++i;
+        break;
+      }
+    }
+    if (!declaration && equals > kMaxAttributes) {
+      qsizetype end = start + 1;
+      while (end < n && end - start <= 40 && !p[end].isSpace() && p[end] != u'>' && p[end] != u'/') ++end;
+      if (why)
+        *why = QStringLiteral("prvek <%1> na řádku %2 má více než %3 atributů")
+                   .arg(text.mid(start + 1, end - start - 1))
+                   .arg(LineAt(text, start))
+                   .arg(kMaxAttributes);
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
@@ -135,12 +202,27 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
     return fail(QStringLiteral("nepodporované kódování „%1“").arg(m.captured(1)));
   }
 
+  QString why;
+  if (!AttributesWithinLimit(text, &why)) return fail(why);
+
   QXmlStreamReader xml(text);
   std::vector<XmlNode*> stack;
   bool haveRoot = false;
   while (!xml.atEnd()) {
     switch (xml.readNext()) {
       case QXmlStreamReader::StartElement: {
+        // The tree is freed and written recursively: its depth is what the stack holds.
+        if (stack.size() >= static_cast<size_t>(kMaxXmlDepth))
+          return fail(QStringLiteral("prvek <%1> na řádku %2 je vnořen hlouběji než %3 úrovní")
+                          .arg(xml.name())
+                          .arg(xml.lineNumber())
+                          .arg(kMaxXmlDepth));
+        // Attributes an entity brought in were not counted beforehand.
+        if (xml.attributes().size() > kMaxAttributes)
+          return fail(QStringLiteral("prvek <%1> na řádku %2 má více než %3 atributů")
+                          .arg(xml.name())
+                          .arg(xml.lineNumber())
+                          .arg(kMaxAttributes));
         XmlNode node;
         node.name = xml.name().toString();
         for (const QXmlStreamAttribute& a : xml.attributes())
@@ -203,8 +285,30 @@ struct Reader {
     if (v.isEmpty()) return fallback;
     bool good = false;
     const double d = v.trimmed().toDouble(&good);
-    if (!good) Fail(QStringLiteral("neplatné číslo %1=\"%2\"").arg(QLatin1String(key), v));
-    return good ? d : fallback;
+    // inf and nan would make layout go on without end.
+    if (!good || !std::isfinite(d)) {
+      Fail(QStringLiteral("neplatné číslo %1=\"%2\"").arg(QLatin1String(key), v));
+      return fallback;
+    }
+    return d;
+  }
+  // A number within [low, high]; unit names the unit in the message.
+  double Bounded(const XmlNode& n, const char* key, double fallback, double low, double high,
+                 const QString& unit = QStringLiteral(" mm")) {
+    const double d = Num(n, key, fallback);
+    if (ok && (d < low || d > high)) {
+      Fail(QStringLiteral("hodnota %1=\"%2\" je mimo povolený rozsah %3 až %4%5")
+               .arg(QLatin1String(key), n.Attr(QLatin1String(key)), QString::number(low), QString::number(high), unit));
+      return fallback;
+    }
+    return d;
+  }
+  double Length(const XmlNode& n, const char* key, double fallback) { return Bounded(n, key, fallback, 0, kMaxLength); }
+  double Position(const XmlNode& n, const char* key, double fallback) {
+    return Bounded(n, key, fallback, -kMaxLength, kMaxLength);
+  }
+  int Int(const XmlNode& n, const char* key, int fallback, int low, int high) {
+    return static_cast<int>(Bounded(n, key, fallback, low, high, QString()));
   }
   bool Flag(const XmlNode& n, const char* key) {
     const QString v = n.Attr(QLatin1String(key));
@@ -258,14 +362,14 @@ bool ReadObject(const XmlNode& n, ObjDef& o, Reader& r) {
     r.Fail(QStringLiteral("neznámý druh objektu <%1>").arg(n.name));
     return false;
   }
-  o.left = r.Num(n, "Left", 0);
-  o.top = r.Num(n, "Top", 0);
-  o.width = r.Num(n, "Width", 0);
-  o.height = r.Num(n, "Height", 0);
+  o.left = r.Position(n, "Left", 0);
+  o.top = r.Position(n, "Top", 0);
+  o.width = r.Length(n, "Width", 0);
+  o.height = r.Length(n, "Height", 0);
   o.color = r.Color(n, "Color", Qt::black);
   o.fill = r.Color(n, "Fill", QColor());
   o.frame = ReadFrame(n.Attr(QStringLiteral("Frame")));
-  o.frameWidth = r.Num(n, "FrameWidth", 0.2);
+  o.frameWidth = r.Length(n, "FrameWidth", 0.2);
   o.frameColor = r.Color(n, "FrameColor", Qt::black);
   switch (o.kind) {
     case ObjKind::Text: {
@@ -285,15 +389,15 @@ bool ReadObject(const XmlNode& n, ObjDef& o, Reader& r) {
       o.wordWrap = r.Flag(n, "WordWrap");
       o.stretch = r.Flag(n, "Stretch");
       o.hideEmpty = r.Flag(n, "HideIfEmpty");
-      o.rotation = static_cast<int>(r.Num(n, "Rotation", 0));
+      o.rotation = r.Int(n, "Rotation", 0, -360, 360);
       if (o.font.size <= 0 || o.font.size > 500) r.Fail(QStringLiteral("neplatná velikost písma"));
       break;
     }
     case ObjKind::Line:
-      o.lineWidth = r.Num(n, "LineWidth", 0.2);
+      o.lineWidth = r.Length(n, "LineWidth", 0.2);
       break;
     case ObjKind::Rectangle:
-      o.radius = r.Num(n, "Radius", 0);
+      o.radius = r.Length(n, "Radius", 0);
       if (!n.Has(QStringLiteral("Frame"))) o.frame = kFrameLeft | kFrameTop | kFrameRight | kFrameBottom;
       break;
     case ObjKind::Image: {
@@ -321,7 +425,7 @@ bool ReadBand(const XmlNode& n, BandDef& b, Reader& r) {
     r.Fail(QStringLiteral("neznámý druh pásu „%1“").arg(type));
     return false;
   }
-  b.height = r.Num(n, "Height", 0);
+  b.height = r.Length(n, "Height", 0);
   b.stretch = r.Flag(n, "Stretch");
   b.keepTogether = r.Flag(n, "KeepTogether");
   b.startNewPage = r.Flag(n, "StartNewPage");
@@ -332,6 +436,10 @@ bool ReadBand(const XmlNode& n, BandDef& b, Reader& r) {
   b.oddFill = r.Color(n, "OddFill", QColor());
   if (b.height < 0) r.Fail(QStringLiteral("záporná výška"));
   if (!r.ok) return false;
+  if (n.children.size() > static_cast<size_t>(kMaxObjectsPerBand)) {
+    r.Fail(QStringLiteral("má více než %1 objektů").arg(kMaxObjectsPerBand));
+    return false;
+  }
   for (const XmlNode& child : n.children) {
     ObjDef o;
     if (!ReadObject(child, o, r)) return false;
@@ -353,26 +461,45 @@ bool CompileTemplate(const XmlNode& root, ReportDef& report, QString* error) {
   report.author = root.Attr(QStringLiteral("ReportOptions.Author"));
   const QString description = root.Attr(QStringLiteral("ReportOptions.Description"));
   if (!description.isEmpty()) report.description = description.split(QStringLiteral("\r\n"));
+  size_t objects = 0;
   for (const XmlNode& pn : root.children) {
     if (pn.name != QLatin1String("Page")) continue;  // kept for newer programs
     r.where = QStringLiteral("stránka");
     PageDef p;
-    p.paperSize = static_cast<int>(r.Num(pn, "PaperSize", 9));
-    p.width = r.Num(pn, "Width", 210);
+    p.paperSize = r.Int(pn, "PaperSize", 9, 0, 10000);
+    p.width = r.Num(pn, "Width", 210);  // both checked with the margins below
     p.height = r.Num(pn, "Height", 297);
     p.landscape = pn.Attr(QStringLiteral("Orientation")) == QLatin1String("Landscape");
-    p.leftMargin = r.Num(pn, "LeftMargin", 10);
-    p.topMargin = r.Num(pn, "TopMargin", 10);
-    p.rightMargin = r.Num(pn, "RightMargin", 10);
-    p.bottomMargin = r.Num(pn, "BottomMargin", 10);
-    p.columns = static_cast<int>(r.Num(pn, "Columns", 1));
-    p.columnGap = r.Num(pn, "ColumnGap", 0);
-    if (p.width <= 0 || p.height <= 0 || p.width > 5000 || p.height > 5000 || p.columns < 1 || p.columns > 20 ||
-        p.leftMargin + p.rightMargin >= p.width || p.topMargin + p.bottomMargin >= p.height)
-      r.Fail(QStringLiteral("neplatné rozměry stránky"));
+    p.leftMargin = r.Length(pn, "LeftMargin", 10);
+    p.topMargin = r.Length(pn, "TopMargin", 10);
+    p.rightMargin = r.Length(pn, "RightMargin", 10);
+    p.bottomMargin = r.Length(pn, "BottomMargin", 10);
+    p.columns = r.Int(pn, "Columns", 1, 1, 20);
+    p.columnGap = r.Length(pn, "ColumnGap", 0);
     if (!r.ok) return false;
+    QString why;
+    if (!CheckPageGeometry(p.width, p.height, p.leftMargin, p.topMargin, p.rightMargin, p.bottomMargin, &why)) {
+      r.Fail(why);
+      return false;
+    }
+    if (p.columnGap * (p.columns - 1) >= p.width - p.leftMargin - p.rightMargin) {
+      r.Fail(QStringLiteral("mezery mezi sloupci nenechávají místo pro sloupce"));
+      return false;
+    }
+    qsizetype bands = 0;
+    for (const XmlNode& bn : pn.children) bands += bn.name == QLatin1String("Band");
+    if (bands > kMaxBandsPerPage) {
+      r.Fail(QStringLiteral("má více než %1 pásů").arg(kMaxBandsPerPage));
+      return false;
+    }
     for (const XmlNode& bn : pn.children) {
       if (bn.name != QLatin1String("Band")) continue;
+      objects += bn.children.size();
+      if (objects > static_cast<size_t>(kMaxObjects)) {
+        r.where.clear();
+        r.Fail(QStringLiteral("šablona má více než %1 objektů").arg(kMaxObjects));
+        return false;
+      }
       BandDef b;
       if (!ReadBand(bn, b, r)) return false;
       p.bands.push_back(std::move(b));
@@ -384,6 +511,27 @@ bool CompileTemplate(const XmlNode& root, ReportDef& report, QString* error) {
     r.Fail(QStringLiteral("šablona nemá žádnou stránku"));
     return false;
   }
+  return true;
+}
+
+bool CheckPageGeometry(double width, double height, double left, double top, double right, double bottom,
+                       QString* error) {
+  auto fail = [&](const QString& why) {
+    if (error) *error = why;
+    return false;
+  };
+  const double values[] = {width, height, left, top, right, bottom};
+  for (const double v : values)
+    if (!std::isfinite(v)) return fail(QStringLiteral("neplatné rozměry stránky"));
+  if (width < kMinPageSide || height < kMinPageSide || width > kMaxPageSide || height > kMaxPageSide)
+    return fail(QStringLiteral("neplatné rozměry stránky %1 × %2 mm (povoleno %3 až %4 mm)")
+                    .arg(QString::number(width), QString::number(height), QString::number(kMinPageSide),
+                         QString::number(kMaxPageSide)));
+  if (left < 0 || top < 0 || right < 0 || bottom < 0 || left + right >= width || top + bottom >= height)
+    return fail(QStringLiteral("okraje stránky (vlevo %1, nahoře %2, vpravo %3, dole %4 mm) nenechávají na stránce "
+                               "%5 × %6 mm místo pro obsah")
+                    .arg(QString::number(left), QString::number(top), QString::number(right), QString::number(bottom),
+                         QString::number(width), QString::number(height)));
   return true;
 }
 

@@ -28,6 +28,16 @@ struct XmlNode {
   void SetAttr(const QString& key, const QString& value);
 };
 
+// Limits of what a template may hold. Templates are exchanged between users, so a file
+// must never make the program crash or work without end; real templates stay far below.
+inline constexpr int kMaxXmlDepth = 64;           // nested elements (a template has 4)
+inline constexpr int kMaxAttributes = 1000;       // per element
+inline constexpr int kMaxBandsPerPage = 1000;
+inline constexpr int kMaxObjectsPerBand = 10000;
+inline constexpr int kMaxObjects = 50000;         // in the whole template
+inline constexpr double kMaxLength = 10000;       // mm: positions, sizes, widths, margins
+inline constexpr double kMinPageSide = 10, kMaxPageSide = 5000;  // mm
+
 // Reads a template in Windows-1250 or UTF-8; false with a Czech reason in *error.
 bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error);
 // Writes the tree in the program's own form: Windows-1250, two-space indentation,
@@ -104,6 +114,10 @@ struct ReportDef {
 // The typed view of a read tree; false with a Czech reason naming the element when a
 // band or an object is of an unknown kind or a value cannot be read.
 bool CompileTemplate(const XmlNode& root, ReportDef& report, QString* error);
+
+// The page's size and margins leave room for content; false with a Czech reason.
+bool CheckPageGeometry(double width, double height, double left, double top, double right, double bottom,
+                       QString* error);
 
 // A new report: one A4 portrait page with 10 mm margins.
 XmlNode NewTemplate();

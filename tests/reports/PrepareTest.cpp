@@ -3,6 +3,8 @@
 #include <QFontMetricsF>
 #include <QRegularExpression>
 
+#include <cmath>
+
 #include "ReportTestSupport.h"
 
 namespace rpt {
@@ -231,6 +233,104 @@ TEST(Prepare, EmptySourceAndCancelStillGiveWholePages) {
 
 namespace rpt {
 namespace {
+
+TEST(Prepare, StretchMovesWhatIsBelowInABandOfAsManyObjectsAsAllowed) {
+  // Two stretched texts, a rectangle below the first and one beside it, and hidden texts
+  // up to the limit: placing them pair by pair would take minutes for these rows.
+  QByteArray xml =
+      "<Report><Page Width=\"210\" Height=\"297\" LeftMargin=\"10\" TopMargin=\"10\" RightMargin=\"10\" BottomMargin=\"10\">"
+      "<Band Type=\"MasterData\" Name=\"Data1\" Height=\"10\" Stretch=\"1\">"
+      "<Text Name=\"Rost\" Left=\"0\" Top=\"0\" Width=\"12\" Height=\"5\" WordWrap=\"1\" Stretch=\"1\">[RptDataset1.\"Koment\"]</Text>"
+      "<Text Name=\"Vic\" Left=\"150\" Top=\"8\" Width=\"12\" Height=\"0\" WordWrap=\"1\" Stretch=\"1\">"
+      "slovo slovo slovo slovo slovo slovo slovo slovo slovo slovo slovo slovo</Text>"
+      "<Rectangle Name=\"Pod\" Left=\"0\" Top=\"5\" Width=\"10\" Height=\"2\"/>"
+      "<Rectangle Name=\"Vedle\" Left=\"50\" Top=\"2\" Width=\"10\" Height=\"2\"/>";
+  for (int i = 4; i < kMaxObjectsPerBand; ++i)
+    xml += "<Text Name=\"H" + QByteArray::number(i) + "\" Top=\"" + QByteArray::number(i % 100) + "\" HideIfEmpty=\"1\"/>";
+  xml += "</Band></Page></Report>";
+  QString error;
+  const ReportDef def = test::Compile(xml, &error);
+  ASSERT_EQ(def.pages.size(), 1u) << error.toStdString();
+  ASSERT_EQ(def.pages[0].bands[0].objects.size(), static_cast<size_t>(kMaxObjectsPerBand));
+  const int rows = 500;
+  MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+  for (int i = 0; i < rows; ++i) s.AddRow({"1", "", "", "", "", "", "", "", QStringLiteral("jedna dva tři"), ""});
+  const PreparedReport r = Prepare(def, s);
+
+  // First row: the rectangle below the first text starts where its last line ends; the
+  // second text moves by the first one's growth, not by its own larger one.
+  std::vector<const PreparedItem*> grown, other;
+  const PreparedItem *below = nullptr, *beside = nullptr;
+  for (const PreparedItem& it : r.pages[0].items) {
+    if (it.kind == ItemKind::Text && std::abs(it.x - 10.5f) < 0.01f && grown.size() < 3) grown.push_back(&it);
+    if (it.kind == ItemKind::Text && std::abs(it.x - 160.5f) < 0.01f && other.empty()) other.push_back(&it);
+    if (it.kind == ItemKind::Rect && std::abs(it.x - 10) < 0.01f && !below) below = &it;
+    if (it.kind == ItemKind::Rect && std::abs(it.x - 60) < 0.01f && !beside) beside = &it;
+  }
+  ASSERT_EQ(grown.size(), 3u);
+  ASSERT_TRUE(below && beside && !other.empty());
+  EXPECT_EQ(grown[2]->text, QStringLiteral("tři"));
+  const double bottom = grown[2]->y + grown[2]->h;
+  EXPECT_GT(bottom, 10 + 5 + 1);
+  EXPECT_NEAR(below->y, bottom, 0.01);
+  EXPECT_NEAR(beside->y, 12, 0.01);
+  EXPECT_NEAR(other[0]->y, bottom + 3, 0.01);
+
+  // Every row is there, each rectangle below its own row's text.
+  int belowCount = 0;
+  for (const PreparedPage& page : r.pages)
+    for (const PreparedItem& it : page.items) belowCount += it.kind == ItemKind::Rect && std::abs(it.x - 10) < 0.01f;
+  EXPECT_EQ(belowCount, rows);
+}
+
+TEST(Prepare, BandsThatCanNeverFitEndWithAMessageNamingThem) {
+  auto refused = [](const QByteArray& xml, MemorySource& s) {
+    QString error;
+    const ReportDef def = test::Compile(xml, &error);
+    EXPECT_EQ(def.pages.size(), 1u) << error.toStdString();
+    s.SetPosition(1);
+    PreparedReport out;
+    EXPECT_FALSE(PrepareReport(def, s, out, &error));
+    EXPECT_TRUE(out.pages.empty());
+    EXPECT_EQ(s.Position(), 1u);
+    EXPECT_EQ(s.SuspendDepth(), 0);
+    return error;
+  };
+  MemorySource films = Films(3);
+  // Header and footer higher than the page between its margins.
+  EXPECT_EQ(refused("<Report><Page Width=\"210\" Height=\"297\">"
+                    "<Band Type=\"PageHeader\" Name=\"Hlava\" Height=\"200\"/>"
+                    "<Band Type=\"MasterData\" Name=\"Data1\" Height=\"5\"/>"
+                    "<Band Type=\"PageFooter\" Name=\"Pata\" Height=\"80\"/></Page></Report>",
+                    films),
+            QStringLiteral("záhlaví a zápatí stránky (Hlava (200 mm), Pata (80 mm)) zabírají celou výšku stránky mezi "
+                           "okraji (277 mm), pro data na ní nezbývá místo"));
+
+  // A header that stretches over the whole page leaves the data no room on any page.
+  QByteArray words;
+  for (int i = 0; i < 100; ++i) words += "slovo ";
+  EXPECT_EQ(refused("<Report><Page Width=\"210\" Height=\"297\">"
+                    "<Band Type=\"PageHeader\" Name=\"Hlava\" Height=\"5\" Stretch=\"1\">"
+                    "<Text Name=\"Dlouhy\" Width=\"12\" Height=\"5\" WordWrap=\"1\" Stretch=\"1\">" +
+                        words +
+                        "</Text></Band>"
+                        "<Band Type=\"MasterData\" Name=\"Data1\" Height=\"5\">"
+                        "<Text Name=\"T\" Width=\"50\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band></Page></Report>",
+                    films),
+            QStringLiteral("pás Data1 se nevejde ani na prázdnou stránku: záhlaví a zápatí stránky na ní nenechávají "
+                           "žádné místo"));
+
+  // One row whose text would run over more pages than any report has.
+  MemorySource one(QStringLiteral("RptDataset1"), test::FilmFields());
+  one.AddRow({"1", "", "", "", "", "", "", "", QString(QStringLiteral("ř\n")).repeated(6000), ""});
+  one.AddRow({"2", "", "", "", "", "", "", "", QStringLiteral("konec"), ""});
+  EXPECT_EQ(refused("<Report><Page Width=\"210\" Height=\"20\" TopMargin=\"0\" BottomMargin=\"0\">"
+                    "<Band Type=\"MasterData\" Name=\"Dlouhy\" Height=\"5\" Stretch=\"1\">"
+                    "<Text Name=\"Koment\" Width=\"100\" Height=\"5\" WordWrap=\"1\" Stretch=\"1\">[RptDataset1.\"Koment\"]"
+                    "</Text></Band></Page></Report>",
+                    one),
+            QStringLiteral("pás Dlouhy by zabral více než 1000 stran; zkontrolujte jeho výšku a výšku jeho objektů"));
+}
 
 TEST(Prepare, BandTallerThanAPageIsSplitAcrossPages) {
   const ReportDef def = test::Compile(

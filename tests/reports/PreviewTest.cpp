@@ -105,5 +105,20 @@ TEST_F(PreviewTest, PageSetupPreparesAgainAndSettingsAreKept) {
   EXPECT_FALSE(again.ThumbnailsVisible());
 }
 
+TEST_F(PreviewTest, PageSetupRefusesMarginsThatLeaveNoRoom) {
+  TRptPreview p(report_);
+  const int pages = p.PageCount();
+  EXPECT_FALSE(p.ApplyPageSetup(148, 210, 100, 10, 60, 10));
+  EXPECT_EQ(errors_, QStringList{QStringLiteral("Vzhled stránky nelze použít: okraje stránky (vlevo 100, nahoře 10, "
+                                                "vpravo 60, dole 10 mm) nenechávají na stránce 148 × 210 mm místo pro "
+                                                "obsah.")});
+  errors_.clear();
+  // The report stays as it was.
+  EXPECT_EQ(p.PageCount(), pages);
+  EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 210);
+  EXPECT_EQ(report_.Definition().pages[0].leftMargin, 12);
+  p.reject();
+}
+
 }  // namespace
 }  // namespace rpt

@@ -86,6 +86,121 @@ TEST(Template, BrokenTemplatesAreRefusedWithTheReason) {
   }
 }
 
+// A template with the page and a data band around the given objects.
+QByteArray WithObjects(const QByteArray& objects, const QByteArray& pageAttrs = "Width=\"210\" Height=\"297\"") {
+  return "<Report><Page " + pageAttrs + "><Band Type=\"MasterData\" Name=\"Data1\" Height=\"5\">" + objects +
+         "</Band></Page></Report>";
+}
+
+TEST(Template, DeepNestingIsRefusedAtLoadWhileTheLimitItselfLoadsAndWritesBack) {
+  // A million nested elements: their tree would overflow the stack when freed.
+  QByteArray deep = "<Report>";
+  for (int i = 0; i < 1000000; ++i) deep += "<X>";
+  for (int i = 0; i < 1000000; ++i) deep += "</X>";
+  deep += "</Report>";
+  XmlNode root;
+  QString error;
+  EXPECT_FALSE(ReadTemplateXml(deep, root, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("prvek <X> na řádku 1 je vnořen hlouběji než %1 úrovní").arg(kMaxXmlDepth)))
+      << error.toStdString();
+
+  // Exactly as deep as allowed: kept and written back as it was.
+  QByteArray limit = "<Report><Page Width=\"210\" Height=\"297\"/>";
+  for (int i = 1; i < kMaxXmlDepth; ++i) limit += "<X>";
+  for (int i = 1; i < kMaxXmlDepth; ++i) limit += "</X>";
+  limit += "</Report>";
+  XmlNode kept;
+  ASSERT_TRUE(ReadTemplateXml(limit, kept, &error)) << error.toStdString();
+  XmlNode again;
+  ASSERT_TRUE(ReadTemplateXml(WriteTemplateXml(kept), again, &error)) << error.toStdString();
+  EXPECT_EQ(WriteTemplateXml(again), WriteTemplateXml(kept));
+  ReportDef def;
+  EXPECT_TRUE(CompileTemplate(again, def, &error)) << error.toStdString();
+}
+
+TEST(Template, AttributesPerElementAreBoundedAndCountedOutsideQuotesAndComments) {
+  // Far more than the limit: refused, naming the element and its line.
+  QByteArray many = "<Report>\n<Page Width=\"210\" Height=\"297\">\n<Band Type=\"MasterData\"";
+  for (int i = 0; i < 100000; ++i) many += " a" + QByteArray::number(i) + "=\"1\"";
+  many += "/></Page></Report>";
+  XmlNode root;
+  QString error;
+  EXPECT_FALSE(ReadTemplateXml(many, root, &error));
+  EXPECT_EQ(error, QStringLiteral("prvek <Band> na řádku 3 má více než %1 atributů").arg(kMaxAttributes));
+
+  // As many as allowed, values full of '=' and '>', and a comment with more: all kept.
+  QByteArray full = "<Report><!-- <Band";
+  for (int i = 0; i < 2000; ++i) full += " b=\"1\"";
+  full += " --><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\" Name=\"Data1\" Height=\"5\"";
+  for (int i = 3; i < kMaxAttributes; ++i) full += " a" + QByteArray::number(i) + "='x=y>z=\"'";
+  full += "/></Page></Report>";
+  XmlNode kept;
+  ASSERT_TRUE(ReadTemplateXml(full, kept, &error)) << error.toStdString();
+  const XmlNode& band = kept.children.at(0).children.at(0);
+  EXPECT_EQ(band.attrs.size(), static_cast<size_t>(kMaxAttributes));
+  EXPECT_EQ(band.Attr(QStringLiteral("a999")), QStringLiteral("x=y>z=\""));
+}
+
+TEST(Template, NumbersOutOfRangeAreRefusedNamingTheAttributeAndTheObject) {
+  struct Case {
+    QByteArray xml;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {WithObjects("<Text Name=\"Titul1\" Top=\"1e308\" Width=\"10\" Height=\"5\"/>"),
+       "objekt Titul1: hodnota Top=\"1e308\" je mimo povolený rozsah -10000 až 10000 mm"},
+      {WithObjects("<Line Name=\"Cara1\" Left=\"inf\" Width=\"10\"/>"), "objekt Cara1: neplatné číslo Left=\"inf\""},
+      {WithObjects("<Rectangle Name=\"Ram1\" Width=\"nan\" Height=\"5\"/>"), "objekt Ram1: neplatné číslo Width=\"nan\""},
+      {WithObjects("<Text Name=\"Pismo1\" Size=\"nan\"/>"), "objekt Pismo1: neplatné číslo Size=\"nan\""},
+      {WithObjects("<Text Name=\"Otoc1\" Rotation=\"1e308\"/>"),
+       "objekt Otoc1: hodnota Rotation=\"1e308\" je mimo povolený rozsah -360 až 360"},
+      {"<Report><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\" Name=\"Data1\" Height=\"1e6\"/></Page></Report>",
+       "pás Data1: hodnota Height=\"1e6\" je mimo povolený rozsah 0 až 10000 mm"},
+      {WithObjects("", "Width=\"210\" Height=\"297\" Columns=\"1e308\""),
+       "stránka: hodnota Columns=\"1e308\" je mimo povolený rozsah 1 až 20"},
+      {WithObjects("", "Width=\"210\" Height=\"297\" TopMargin=\"-inf\""), "stránka: neplatné číslo TopMargin=\"-inf\""},
+      {WithObjects("", "Width=\"210\" Height=\"5\" TopMargin=\"0\" BottomMargin=\"0\""), "neplatné rozměry stránky 210 × 5 mm"},
+      {WithObjects("", "Width=\"210\" Height=\"297\" TopMargin=\"150\" BottomMargin=\"147\""),
+       "okraje stránky (vlevo 10, nahoře 150, vpravo 10, dole 147 mm) nenechávají na stránce 210 × 297 mm místo pro obsah"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.xml.left(200).toStdString());
+    QString error;
+    const ReportDef def = test::Compile(c.xml, &error);
+    EXPECT_TRUE(def.pages.empty());
+    EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+  }
+  // The edges of the ranges still load.
+  QString error;
+  const ReportDef edge = test::Compile(
+      WithObjects("<Text Name=\"T\" Left=\"-10000\" Top=\"10000\" Width=\"10000\" Height=\"0\"/>",
+                  "Width=\"10\" Height=\"5000\" LeftMargin=\"0\" RightMargin=\"9.9\""),
+      &error);
+  ASSERT_EQ(edge.pages.size(), 1u) << error.toStdString();
+  EXPECT_EQ(edge.pages[0].bands[0].objects[0].top, 10000);
+}
+
+TEST(Template, ObjectsPerBandAndInAllAreBounded) {
+  auto objects = [](int count) {
+    QByteArray xml;
+    for (int i = 0; i < count; ++i) xml += "<Line Name=\"L" + QByteArray::number(i) + "\" Width=\"1\"/>";
+    return xml;
+  };
+  QString error;
+  EXPECT_EQ(test::Compile(WithObjects(objects(kMaxObjectsPerBand)), &error).pages.size(), 1u) << error.toStdString();
+  EXPECT_TRUE(test::Compile(WithObjects(objects(kMaxObjectsPerBand + 1)), &error).pages.empty());
+  EXPECT_EQ(error, QStringLiteral("pás Data1: má více než %1 objektů").arg(kMaxObjectsPerBand));
+
+  // Bands each within their limit, too many in all.
+  QByteArray xml = "<Report><Page Width=\"210\" Height=\"297\">";
+  const QByteArray band = objects(kMaxObjectsPerBand);
+  for (int b = 0; b <= kMaxObjects / kMaxObjectsPerBand; ++b)
+    xml += "<Band Type=\"GroupHeader\" Height=\"5\">" + band + "</Band>";
+  xml += "</Page></Report>";
+  EXPECT_TRUE(test::Compile(xml, &error).pages.empty());
+  EXPECT_EQ(error, QStringLiteral("šablona má více než %1 objektů").arg(kMaxObjects));
+}
+
 TEST(Expression, SegmentsOfAMemo) {
   const Expression e = ParseExpression(
       QStringLiteral("[[x] Strana [Page#] z [TotalPages#] [neco] [RptDataset1.\"Titul\"][SUM([RptDataset1.\"Stopaz\"])]"
