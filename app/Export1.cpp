@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <write_error.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -40,7 +42,7 @@ class TVystup {
  public:
   explicit TVystup(const QString& cesta) : soubor_(cesta), cesta_(cesta) {
     if (!soubor_.open(QIODevice::WriteOnly))
-      Chyba(QStringLiteral("Soubor \"%1\" nelze vytvořit.\r\n%2").arg(cesta_, soubor_.errorString()));
+      Chyba(QStringLiteral("Soubor \"%1\" nelze vytvořit.\r\n%2").arg(cesta_, Duvod()));
     data_.reserve(kDavka + 4096);
   }
   std::string& Data() { return data_; }
@@ -49,20 +51,25 @@ class TVystup {
   }
   void Dokoncit() {
     Zapsat();
-    if (!soubor_.commit())
-      Chyba(QStringLiteral("Soubor \"%1\" nelze uložit.\r\n%2").arg(cesta_, soubor_.errorString()));
+    QString duvod;
+    if (!rpt::CommitWhole(soubor_, cesta_, zapsano_, &duvod))
+      Chyba(QStringLiteral("Soubor \"%1\" nelze uložit.\r\n%2").arg(cesta_, duvod));
   }
 
  private:
   void Zapsat() {
     if (data_.empty()) return;
+    zapsano_ += static_cast<qint64>(data_.size());
     if (soubor_.write(data_.data(), static_cast<qint64>(data_.size())) != static_cast<qint64>(data_.size()))
-      Chyba(QStringLiteral("Do souboru \"%1\" nelze zapisovat.\r\n%2").arg(cesta_, soubor_.errorString()));
+      Chyba(QStringLiteral("Do souboru \"%1\" nelze zapisovat.\r\n%2").arg(cesta_, Duvod()));
     data_.clear();
   }
 
+  QString Duvod() const { return rpt::WriteErrorText(soubor_, cesta_, zapsano_); }
+
   QSaveFile soubor_;
   QString cesta_;
+  qint64 zapsano_ = 0;
   std::string data_;
 };
 

@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include "write_error.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -69,10 +71,11 @@ void DesignerDoc::New() {
 bool DesignerDoc::SaveTo(const QString& path, QString* error) {
   QSaveFile file(path);
   const QByteArray bytes = Bytes();
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    if (error) *error = file.errorString();
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+    if (error) *error = WriteErrorText(file, path, bytes.size());
     return false;
   }
+  if (!CommitWhole(file, path, bytes.size(), error)) return false;
   saved_ = bytes;
   fileName_ = path;
   emit Changed();

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include "write_error.h"
+
 namespace rpt {
 
 namespace {
@@ -243,13 +245,17 @@ bool ExportPdf(const PreparedReport& report, const QString& path, const PdfInfo&
   const QByteArray& pdf = buffer.data();
   QByteArray update;
   if (!InfoUpdate(pdf, info, update)) return fail(QStringLiteral("soubor PDF nemá očekávanou stavbu"));
+  const qint64 size = pdf.size() + update.size();
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return fail(QStringLiteral("soubor nelze otevřít pro zápis: %1").arg(file.errorString()));
+  if (!file.open(QIODevice::WriteOnly))
+    return fail(QStringLiteral("soubor nelze otevřít pro zápis: %1").arg(WriteErrorText(file, path, size)));
   if (file.write(pdf) != pdf.size() || file.write(update) != update.size()) {
+    const QString why = WriteErrorText(file, path, size);  // before the temporary file is removed
     file.cancelWriting();
-    return fail(QStringLiteral("zápis se nezdařil: %1").arg(file.errorString()));
+    return fail(QStringLiteral("zápis se nezdařil: %1").arg(why));
   }
-  if (!file.commit()) return fail(QStringLiteral("zápis se nezdařil: %1").arg(file.errorString()));
+  QString why;
+  if (!CommitWhole(file, path, size, &why)) return fail(QStringLiteral("zápis se nezdařil: %1").arg(why));
   return true;
 }
 

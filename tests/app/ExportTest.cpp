@@ -18,6 +18,7 @@
 
 #include <unistd.h>
 
+#include "PlnyDisk.h"
 #include "PrenosFixture.h"
 #include "ScriptedSeam.h"
 
@@ -141,6 +142,39 @@ TEST_F(ExportTest, AnErrorDuringTheWalkKeepsTheEarlierFileAndLeavesNoTemporaryOn
   EXPECT_FALSE(h->DataSet1.ControlsDisabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   h->DataSet1.AfterScroll = nullptr;
+}
+
+TEST_F(ExportTest, AFullDiskIsNamedAndKeepsTheEarlierFile) {
+  test::PlnyDisk disk(dir_ + QStringLiteral("disk"));
+  if (!disk.Pripojeno()) GTEST_SKIP() << disk.Duvod().toStdString();
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  const QString csv = disk.Cesta(QStringLiteral("seznam.csv")), xml = disk.Cesta(QStringLiteral("seznam.xml"));
+  for (const QString& cesta : {csv, xml}) {
+    QFile earlier(cesta);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("the user's earlier file");
+  }
+  disk.Naplnit();
+  const auto chyba = [](const std::function<void()>& export_) {
+    try {
+      export_();
+    } catch (const std::exception& e) {
+      return FromAnsi(e.what());
+    }
+    return QStringLiteral("<no error>");
+  };
+  const QString csvChyba = chyba([&] { ExportovatText(h->DataSet1, true, ';', csv, h.get()); });
+  EXPECT_TRUE(csvChyba.contains(QStringLiteral("není volné místo"))) << csvChyba.toStdString();
+  EXPECT_FALSE(csvChyba.contains(QStringLiteral("Unknown error")));
+  EXPECT_FALSE(ExportovatXML(h->DataSet1, xml, QStringLiteral("Kalmetra"), h.get()));
+  ASSERT_FALSE(seam->Calls().empty());
+  EXPECT_TRUE(seam->Calls().back().text.contains(QStringLiteral("není volné místo"))) << seam->Calls().back().text.toStdString();
+  EXPECT_EQ(ReadBytes(csv), "the user's earlier file");
+  EXPECT_EQ(ReadBytes(xml), "the user's earlier file");
+  EXPECT_EQ(QDir(disk.Cesta(QString())).entryList(QDir::Files | QDir::Hidden),
+            QStringList({"seznam.csv", "seznam.xml", "vypln"}));
 }
 
 TEST_F(ExportTest, XmlDocumentByteForByteWellFormedAndWithoutId) {

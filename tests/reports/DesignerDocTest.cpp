@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 
+#include "../app/PlnyDisk.h"
 #include "ReportTestSupport.h"
 #include "designer_doc.h"
 
@@ -35,6 +36,28 @@ TEST(DesignerDoc, ShippedTemplatesOpenedAndSavedAreByteIdentical) {
     ASSERT_TRUE(doc.SaveTo(out, &error)) << error.toStdString();
     EXPECT_EQ(ReadBytes(out), ReadBytes(ShippedTemplatePath(QLatin1String(file))));
   }
+}
+
+// A template saved onto a full disk: the user's file stays whole and the reason is named.
+TEST(DesignerDoc, SavingOntoAFullDiskKeepsTheEarlierTemplate) {
+  QTemporaryDir dir;
+  kalmetra::test::PlnyDisk disk(dir.filePath(QStringLiteral("disk")));
+  if (!disk.Pripojeno()) GTEST_SKIP() << disk.Duvod().toStdString();
+  const QString target = disk.Cesta(QStringLiteral("Seznam.ksr"));
+  const QByteArray earlier = ReadBytes(ShippedTemplatePath(QStringLiteral("KartaFilmu.ksr")));
+  {
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(earlier);
+  }
+  disk.Naplnit();
+  DesignerDoc doc;
+  Loaded(doc, "SeznamFilmu.ksr");
+  QString error;
+  EXPECT_FALSE(doc.SaveTo(target, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("není volné místo"))) << error.toStdString();
+  EXPECT_EQ(ReadBytes(target), earlier);
+  EXPECT_EQ(QDir(disk.Cesta(QString())).entryList(QDir::Files), QStringList({"Seznam.ksr", "vypln"}));
 }
 
 TEST(DesignerDoc, FieldDroppedOnDataBandBecomesABoundTextOnTheGrid) {
