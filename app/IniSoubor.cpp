@@ -350,10 +350,8 @@ std::optional<QString> SetValues(Document& document, const QString& section,
       if (line.kind == Kind::Key && !where.contains(line.folded)) where.insert(line.folded, &line);
       if (!Trim(line.text).empty()) lastContent = i;
     }
-    if (document.lines[lastContent].eol.empty()) document.lines[lastContent].eol = newLine;
     insertAt = lastContent + 1;
   } else {
-    if (!document.lines.empty() && document.lines.back().eol.empty()) document.lines.back().eol = newLine;
     added.push_back(MakeLine("[" + ansiSection + "]", newLine));
   }
   added.reserve(added.size() + values.size());  // the pointers into it must stay valid
@@ -370,6 +368,9 @@ std::optional<QString> SetValues(Document& document, const QString& section,
       where.insert(folded, &added.back());
     }
   }
+  if (added.empty()) return std::nullopt;
+  // A line that ends the file without a break gets one before lines follow it.
+  if (insertAt > 0 && document.lines[insertAt - 1].eol.empty()) document.lines[insertAt - 1].eol = newLine;
   document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
                         std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
   return std::nullopt;

@@ -128,6 +128,10 @@ TEST_F(ProfileFileTest, NewLinesFollowTheFilesLineEnds) {
   ASSERT_TRUE(ini.WriteString("A", "m", "2"));
   EXPECT_EQ(Get(), "[A]\r\nk=1\r\nm=2\r\n");
   EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+  // Changing that last line alone keeps it unterminated.
+  Put("[A]\r\nk=1");
+  ASSERT_TRUE(ini.WriteStrings("A", {{"k", "5"}, {"K", "6"}}));
+  EXPECT_EQ(Get(), "[A]\r\nk=6");
 }
 
 TEST_F(ProfileFileTest, EveryWriteIsOnDiskAtOnceAndEveryReadSeesTheFile) {
