@@ -8,7 +8,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <optional>
 
 #include "Interakce.h"
 #include "Platforma.h"
@@ -48,22 +51,60 @@ bool TextCiselniku(const QStringList& lines, QByteArray& bytes) {
   return true;
 }
 
+namespace {
+
+// The most a file within the limits can hold: every line at its longest, with CR LF.
+constexpr qint64 kNejvetsiSoubor = qint64{kNejviceRadkuCiselniku} * (kNejdelsiRadekCiselniku + 2);
+
+// Why the list is beyond the limits, or nothing.
+std::optional<QString> MimoMeze(const QStringList& lines) {
+  if (lines.size() > kNejviceRadkuCiselniku)
+    return QStringLiteral("Číselník má více než %1 řádků; smí jich mít nejvýše %1.").arg(kNejviceRadkuCiselniku);
+  for (qsizetype i = 0; i < lines.size(); ++i)
+    if (lines[i].size() > kNejdelsiRadekCiselniku)
+      return QStringLiteral("Řádek %1 má více než %2 znaků; řádek číselníku jich smí mít nejvýše %2.")
+          .arg(i + 1)
+          .arg(kNejdelsiRadekCiselniku);
+  return std::nullopt;
+}
+
+}  // namespace
+
 bool NacistCiselnik(const QString& path, QStringList& lines, QString* error) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     if (error != nullptr) *error = file.errorString();
     return false;
   }
-  const QByteArray bytes = file.readAll();
+  // However large the file, no more is read than a list within the limits can take.
+  const QByteArray bytes = file.read(kNejvetsiSoubor + 1);
   if (file.error() != QFileDevice::NoError) {
     if (error != nullptr) *error = file.errorString();
     return false;
   }
-  lines = RadkyCiselniku(bytes);
+  if (bytes.size() > kNejvetsiSoubor) {
+    if (error != nullptr)
+      *error = QStringLiteral("Soubor je větší než %1 bajtů; číselník smí mít nejvýše %2 řádků po nejvýše %3 znacích.")
+                   .arg(kNejvetsiSoubor)
+                   .arg(kNejviceRadkuCiselniku)
+                   .arg(kNejdelsiRadekCiselniku);
+    return false;
+  }
+  QStringList read = RadkyCiselniku(bytes);
+  if (const std::optional<QString> problem = MimoMeze(read)) {
+    if (error != nullptr) *error = *problem;
+    return false;
+  }
+  lines = std::move(read);
   return true;
 }
 
 bool UlozitCiselnik(const QString& path, const QStringList& lines, QString* error) {
+  // A list the next reading would refuse is not written.
+  if (const std::optional<QString> problem = MimoMeze(lines)) {
+    if (error != nullptr) *error = *problem;
+    return false;
+  }
   QByteArray bytes;
   if (!TextCiselniku(lines, bytes)) {
     if (error != nullptr) *error = QStringLiteral("Text obsahuje znaky, které nelze uložit v kódování Windows-1250.");
@@ -159,8 +200,13 @@ bool TCiselnik::Zmeneno() const { return Memo1->document()->isModified(); }
 void TCiselnik::Potvrdit() {
   if (Zmeneno() && Dotaz(QStringLiteral("Dotaz"), QStringLiteral("Číselník byl upraven. Chcete změny uložit?"), 2) ==
                        kAnswerYes) {
+    // The raw text: toPlainText() would turn the no-break spaces a genre may hold into
+    // plain ones. Only the editor's line and paragraph separators become line breaks.
+    QString text = Memo1->document()->toRawText();
+    for (const char16_t oddelovac : {u'\u2029', u'\u2028', u'\ufdd0', u'\ufdd1'})
+      text.replace(QChar(oddelovac), QLatin1Char('\n'));
     // As in the file, a final line break adds no genre.
-    QStringList radky = Memo1->toPlainText().split(QLatin1Char('\n'));
+    QStringList radky = text.split(QLatin1Char('\n'));
     if (radky.last().isEmpty()) radky.removeLast();
     QString chyba;
     if (!UlozitCiselnik(soubor_, radky, &chyba)) {

@@ -12,6 +12,11 @@ class QPushButton;
 
 namespace kalmetra {
 
+// Far above any real genre list, low enough that the editor and the genre box stay quick:
+// a file beyond them is refused with the reason and left as it is.
+inline constexpr int kNejviceRadkuCiselniku = 5000;
+inline constexpr int kNejdelsiRadekCiselniku = 200;  // bytes, that is characters of Windows-1250
+
 // The lines of an 8-bit text: CR LF, a lone LF or a lone CR ends a line, a NUL ends the
 // text. A last line without a line break still counts; a final line break adds no
 // empty entry.

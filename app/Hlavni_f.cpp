@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "Aplikace.h"
+#include "DocasneSoubory.h"
 #include "Export1.h"
 #include "Import1.h"
 #include "Ikony.h"
@@ -382,6 +383,24 @@ void THlavni::VytvoritStavovyRadek() {
 
 // ---------------------------------------------------------------- start-up
 
+void THlavni::OdlozitPrilisVelkeNastaveni() {
+  const QString soubor = SouborNastaveni();
+  if (!ProfileFile::PrilisVelky(soubor)) return;
+  // Parsing it would only delay the start; the user's file is kept under another name.
+  const QString uvod = QStringLiteral("Soubor nastavení \"%1\" je příliš velký (%2 bajtů, nejvýše %3 bajtů)")
+                           .arg(soubor)
+                           .arg(QFileInfo(soubor).size())
+                           .arg(ProfileFile::kNejvetsiVelikost);
+  QString chyba;
+  const QString odlozeny = OdlozitSoubor(soubor, &chyba);
+  if (!odlozeny.isEmpty())
+    Varovani(QString(), uvod + QStringLiteral(".\r\nByl odložen jako \"") + odlozeny +
+                            QStringLiteral("\" a program začne s výchozím nastavením."));
+  else
+    Varovani(QString(), uvod + QStringLiteral(" a nepodařilo se jej odložit: ") + chyba +
+                            QStringLiteral("\r\nProgram použije výchozí nastavení a do souboru nic nezapíše."));
+}
+
 bool THlavni::NacistNastaveni() {
   const ProfileFile ini(SouborNastaveni());
   ZobrazDialogUloz = ini.ReadBool(kOddilNastaveni, QStringLiteral("ZobrazDialogUloz"), true);
@@ -404,6 +423,8 @@ void THlavni::UmistitOkno() {
 }
 
 bool THlavni::Spustit() {
+  OdstranitOpusteneDocasneSoubory(CestaProgramu);
+  OdlozitPrilisVelkeNastaveni();
   NacistNastaveni();
   UmistitOkno();
   {
@@ -757,13 +778,16 @@ void THlavni::UlozitPriZavreni() {
     if (pole >= 0 && pole < kPocetPoli) SirkyPoli[static_cast<size_t>(pole)] = DBGrid1->columnWidth(static_cast<int>(c));
   }
   if (UkladatPozici && !isMaximized() && !isMinimized() && !isFullScreen()) {
+    // One replacement of the file: a close cut off halfway leaves the previous close whole.
+    std::vector<std::pair<QString, QString>> sirky;
+    for (int i = 0; i < kPocetPoli; ++i) sirky.emplace_back(Pole(i), QString::number(SirkyPoli[static_cast<size_t>(i)]));
     ProfileFile ini(SouborNastaveni());
-    bool ok = ini.WriteInteger(kOddilFormular, QStringLiteral("Zleva"), x()) &&
-              ini.WriteInteger(kOddilFormular, QStringLiteral("Zhora"), y()) &&
-              ini.WriteInteger(kOddilFormular, QStringLiteral("Sirka"), width()) &&
-              ini.WriteInteger(kOddilFormular, QStringLiteral("Vyska"), height());
-    for (int i = 0; ok && i < kPocetPoli; ++i)
-      ok = ini.WriteInteger(QLatin1String(kOddilSirkyPoli), Pole(i), SirkyPoli[static_cast<size_t>(i)]);
+    const bool ok = ini.WriteSections({{kOddilFormular,
+                                        {{QStringLiteral("Zleva"), QString::number(x())},
+                                         {QStringLiteral("Zhora"), QString::number(y())},
+                                         {QStringLiteral("Sirka"), QString::number(width())},
+                                         {QStringLiteral("Vyska"), QString::number(height())}}},
+                                       {QLatin1String(kOddilSirkyPoli), sirky}});
     if (!ok)
       Varovani(QString(), QStringLiteral("Nastavení okna se nepodařilo uložit do souboru \"") + SouborNastaveni() +
                               QStringLiteral("\".\r\n") + ini.LastError());

@@ -117,6 +117,8 @@ class THlavni : public QMainWindow {
   void VytvoritMenuANastroje();
   void VytvoritMrizku();
   void VytvoritStavovyRadek();
+  // Sets an oversized settings file aside, so that the start goes on with defaults.
+  void OdlozitPrilisVelkeNastaveni();
   bool NacistNastaveni();
   void UmistitOkno();
   bool Spustit();

@@ -2,8 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <climits>
 #include <cstdint>
 #include <optional>
@@ -17,18 +21,17 @@ namespace kalmetra {
 
 namespace {
 
-// One line of the file as it stands, its terminator kept apart ("\r\n", "\n" or none).
+// One line of the file as it stands, its terminator kept apart ("\r\n", "\n" or none),
+// with what it means parsed once when the line is read or made.
+enum class Kind { Other, Section, Key };
+
 struct Line {
   std::string text;
   std::string eol;
-};
-
-enum class Kind { Other, Section, Key };
-
-struct Parsed {
   Kind kind = Kind::Other;
   std::string name;   // section or key name, trimmed
   std::string value;  // key value, trimmed, surrounding quotes removed
+  QString folded;     // the name as names are compared
 };
 
 struct Document {
@@ -49,51 +52,73 @@ std::string_view Trim(std::string_view text) {
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
-Parsed Parse(std::string_view text, bool firstLine) {
-  Parsed parsed;
+// Names match as QString::compare without regard to case does: character by character,
+// each folded on its own.
+QString Fold(QString name) {
+  for (QChar& c : name) c = c.toCaseFolded();
+  return name;
+}
+
+void Parse(Line& line, bool firstLine) {
+  line.kind = Kind::Other;
+  line.name.clear();
+  line.value.clear();
+  line.folded.clear();
+  std::string_view text = line.text;
   // A byte-order mark some editors put first is not part of the first line's content.
   if (firstLine && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   text = Trim(text);
-  if (text.empty() || text.front() == ';' || text.front() == '#') return parsed;
+  if (text.empty() || text.front() == ';' || text.front() == '#') return;
   if (text.front() == '[') {
     const size_t close = text.find(']');
-    if (close == std::string_view::npos) return parsed;
+    if (close == std::string_view::npos) return;
     const std::string_view name = Trim(text.substr(1, close - 1));
-    if (name.empty()) return parsed;
-    parsed.kind = Kind::Section;
-    parsed.name = name;
-    return parsed;
+    if (name.empty()) return;
+    line.kind = Kind::Section;
+    line.name = name;
+  } else {
+    const size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return;
+    const std::string_view name = Trim(text.substr(0, equals));
+    if (name.empty()) return;
+    std::string_view value = Trim(text.substr(equals + 1));
+    if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    line.kind = Kind::Key;
+    line.name = name;
+    line.value = value;
   }
-  const size_t equals = text.find('=');
-  if (equals == std::string_view::npos) return parsed;
-  const std::string_view name = Trim(text.substr(0, equals));
-  if (name.empty()) return parsed;
-  std::string_view value = Trim(text.substr(equals + 1));
-  if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
-    value = value.substr(1, value.size() - 2);
-  parsed.kind = Kind::Key;
-  parsed.name = name;
-  parsed.value = value;
-  return parsed;
+  line.folded = Fold(FromAnsi(line.name));
+}
+
+Line MakeLine(std::string text, std::string eol) {
+  Line line;
+  line.text = std::move(text);
+  line.eol = std::move(eol);
+  Parse(line, false);
+  return line;
 }
 
 Document Load(const QString& path) {
   Document document;
-  QFile file(path);
-  if (!QFileInfo::exists(path)) return document;
+  const QFileInfo info(path);
+  if (!info.exists()) return document;
   document.exists = true;
-  if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+  const auto unreadable = [&](const QString& why) {
     document.readable = false;
-    document.error = QStringLiteral("Soubor nastavení \"%1\" nelze přečíst: %2")
-                         .arg(path, QFileInfo(path).isDir() ? QStringLiteral("je to složka") : file.errorString());
+    document.error = QStringLiteral("Soubor nastavení \"%1\" nelze přečíst: %2").arg(path, why);
     return document;
-  }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    document.readable = false;
-    document.error = QStringLiteral("Soubor nastavení \"%1\" nelze přečíst: %2").arg(path, file.errorString());
-    return document;
-  }
+  };
+  if (info.isDir()) return unreadable(QStringLiteral("je to složka"));
+  const QString tooLarge = QStringLiteral("je příliš velký (větší než %1 bajtů).").arg(ProfileFile::kNejvetsiVelikost);
+  if (info.size() > ProfileFile::kNejvetsiVelikost) return unreadable(tooLarge);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return unreadable(file.errorString());
+  // Read no more than the limit allows, also when the file grew since it was looked at.
+  const QByteArray bytes = file.read(ProfileFile::kNejvetsiVelikost + 1);
+  if (file.error() != QFileDevice::NoError) return unreadable(file.errorString());
+  if (bytes.size() > ProfileFile::kNejvetsiVelikost) return unreadable(tooLarge);
+
   const std::string_view all(bytes.constData(), static_cast<size_t>(bytes.size()));
   bool newLineSeen = false;
   size_t start = 0;
@@ -114,57 +139,49 @@ Document Load(const QString& path) {
         newLineSeen = true;
       }
     }
+    Parse(line, document.lines.empty());
     document.lines.push_back(std::move(line));
   }
   return document;
 }
 
-bool SameName(const std::string& inFile, const QString& wanted) {
-  return FromAnsi(inFile).compare(wanted, Qt::CaseInsensitive) == 0;
-}
-
-Parsed ParseAt(const Document& document, size_t index) { return Parse(document.lines[index].text, index == 0); }
-
-// Index of the first header of the section, or nothing.
-std::optional<size_t> FindSection(const Document& document, const QString& section) {
-  for (size_t i = 0; i < document.lines.size(); ++i) {
-    const Parsed parsed = ParseAt(document, i);
-    if (parsed.kind == Kind::Section && SameName(parsed.name, section)) return i;
-  }
+// Index of the first header of the section (its name folded), or nothing.
+std::optional<size_t> FindSection(const Document& document, const QString& folded) {
+  for (size_t i = 0; i < document.lines.size(); ++i)
+    if (document.lines[i].kind == Kind::Section && document.lines[i].folded == folded) return i;
   return std::nullopt;
 }
 
 // One past the last line of the section whose header is at index header.
 size_t SectionEnd(const Document& document, size_t header) {
   size_t i = header + 1;
-  while (i < document.lines.size() && ParseAt(document, i).kind != Kind::Section) ++i;
+  while (i < document.lines.size() && document.lines[i].kind != Kind::Section) ++i;
   return i;
 }
 
 // The key lines of the first section of that name, in file order, each key once.
-std::vector<Parsed> SectionKeys(const Document& document, const QString& section) {
-  std::vector<Parsed> keys;
-  const std::optional<size_t> header = FindSection(document, section);
+std::vector<const Line*> SectionKeys(const Document& document, const QString& section) {
+  std::vector<const Line*> keys;
+  const std::optional<size_t> header = FindSection(document, Fold(section));
   if (!header) return keys;
   const size_t end = SectionEnd(document, *header);
-  std::vector<QString> seen;
+  QSet<QString> seen;
   for (size_t i = *header + 1; i < end; ++i) {
-    Parsed parsed = ParseAt(document, i);
-    if (parsed.kind != Kind::Key) continue;
-    const QString name = FromAnsi(parsed.name);
-    bool duplicate = false;
-    for (const QString& other : seen) duplicate = duplicate || other.compare(name, Qt::CaseInsensitive) == 0;
-    if (duplicate) continue;
-    seen.push_back(name);
-    keys.push_back(std::move(parsed));
+    const Line& line = document.lines[i];
+    if (line.kind != Kind::Key || seen.contains(line.folded)) continue;
+    seen.insert(line.folded);
+    keys.push_back(&line);
   }
   return keys;
 }
 
 std::optional<std::string> FindValue(const QString& path, const QString& section, const QString& key) {
   const Document document = Load(path);
-  for (const Parsed& parsed : SectionKeys(document, section))
-    if (SameName(parsed.name, key)) return parsed.value;
+  const std::optional<size_t> header = FindSection(document, Fold(section));
+  if (!header) return std::nullopt;
+  const QString folded = Fold(key);
+  for (size_t i = *header + 1; i < document.lines.size() && document.lines[i].kind != Kind::Section; ++i)
+    if (document.lines[i].kind == Kind::Key && document.lines[i].folded == folded) return document.lines[i].value;
   return std::nullopt;
 }
 
@@ -196,6 +213,26 @@ std::string EncodeValue(const std::string& value) {
 
 ProfileFile::ProfileFile(QString path) : path_(std::move(path)) {}
 
+bool ProfileFile::PrilisVelky(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() && !info.isDir() && info.size() > kNejvetsiVelikost;
+}
+
+QString OdlozitSoubor(const QString& path, QString* error) {
+  constexpr int kPokusu = 1000;
+  for (int n = 1; n <= kPokusu; ++n) {
+    const QString target = path + QStringLiteral(".poskozeny") + (n == 1 ? QString() : QString::number(n));
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) continue;
+    QFile file(path);
+    if (file.rename(target)) return target;
+    if (QFileInfo::exists(target)) continue;  // taken meanwhile
+    if (error != nullptr) *error = file.errorString();
+    return {};
+  }
+  if (error != nullptr) *error = QStringLiteral("všechny náhradní názvy jsou obsazené");
+  return {};
+}
+
 bool ProfileFile::Fail(const QString& message) {
   lastError_ = message;
   return false;
@@ -225,31 +262,34 @@ bool ProfileFile::ReadBool(const QString& section, const QString& key, bool defa
 }
 
 QStringList ProfileFile::ReadSection(const QString& section) const {
+  const Document document = Load(path_);
   QStringList names;
-  for (const Parsed& parsed : SectionKeys(Load(path_), section)) names.append(FromAnsi(parsed.name));
+  for (const Line* line : SectionKeys(document, section)) names.append(FromAnsi(line->name));
   return names;
 }
 
 std::vector<std::pair<QString, QString>> ProfileFile::ReadSectionValues(const QString& section) const {
+  const Document document = Load(path_);
   std::vector<std::pair<QString, QString>> values;
-  for (const Parsed& parsed : SectionKeys(Load(path_), section))
-    values.emplace_back(FromAnsi(parsed.name), FromAnsi(parsed.value));
+  for (const Line* line : SectionKeys(document, section)) values.emplace_back(FromAnsi(line->name), FromAnsi(line->value));
   return values;
 }
 
 QStringList ProfileFile::ReadSections() const {
   const Document document = Load(path_);
   QStringList names;
-  for (size_t i = 0; i < document.lines.size(); ++i) {
-    const Parsed parsed = ParseAt(document, i);
-    if (parsed.kind != Kind::Section) continue;
-    const QString name = FromAnsi(parsed.name);
-    if (!names.contains(name, Qt::CaseInsensitive)) names.append(name);
+  QSet<QString> seen;
+  for (const Line& line : document.lines) {
+    if (line.kind != Kind::Section || seen.contains(line.folded)) continue;
+    seen.insert(line.folded);
+    names.append(FromAnsi(line.name));
   }
   return names;
 }
 
-bool ProfileFile::SectionExists(const QString& section) const { return FindSection(Load(path_), section).has_value(); }
+bool ProfileFile::SectionExists(const QString& section) const {
+  return FindSection(Load(path_), Fold(section)).has_value();
+}
 
 bool ProfileFile::ValueExists(const QString& section, const QString& key) const {
   return FindValue(path_, section, key).has_value();
@@ -257,54 +297,82 @@ bool ProfileFile::ValueExists(const QString& section, const QString& key) const 
 
 namespace {
 
-// Puts the value of the key into the loaded file; the reason when it cannot be stored.
-std::optional<QString> SetValue(Document& document, const QString& section, const QString& key, const QString& value) {
+// Why the section name cannot be stored, or nothing.
+std::optional<QString> CheckSection(const QString& section, std::string& ansi) {
   if (section.trimmed().isEmpty() || HasOuterBlank(section) || section.contains(QChar(']')) ||
       HasLineBreakOrZero(section))
     return QStringLiteral("Neplatný název oddílu \"%1\".").arg(section);
+  QString unsupported;
+  if (!TryToAnsi(section, ansi, &unsupported))
+    return QStringLiteral("Text nelze uložit, kódování Windows-1250 neobsahuje znaky: %1").arg(unsupported);
+  return std::nullopt;
+}
+
+// Why the key or its value cannot be stored, or nothing.
+std::optional<QString> CheckKey(const QString& key, const QString& value, std::string& ansiKey,
+                                std::string& ansiValue) {
   if (key.trimmed().isEmpty() || HasOuterBlank(key) || key.contains(QChar('=')) || key.startsWith(QChar('[')) ||
       key.startsWith(QChar(';')) || key.startsWith(QChar('#')) || HasLineBreakOrZero(key))
     return QStringLiteral("Neplatný název klíče \"%1\".").arg(key);
   if (HasLineBreakOrZero(value))
     return QStringLiteral("Hodnotu klíče \"%1\" nelze uložit: obsahuje konec řádku.").arg(key);
-
-  std::string ansiSection, ansiKey, ansiValue;
   QString unsupported;
-  if (!TryToAnsi(section, ansiSection, &unsupported) || !TryToAnsi(key, ansiKey, &unsupported) ||
-      !TryToAnsi(value, ansiValue, &unsupported))
+  if (!TryToAnsi(key, ansiKey, &unsupported) || !TryToAnsi(value, ansiValue, &unsupported))
     return QStringLiteral("Text nelze uložit, kódování Windows-1250 neobsahuje znaky: %1").arg(unsupported);
+  return std::nullopt;
+}
+
+// Puts the keys of one section into the loaded file in one pass over it: a key already
+// in the first section of that name is changed where it stands (the first line of a
+// repeated key, in the file's spelling), the others follow the section's last non-blank
+// line, so blank lines before the next section stay; a missing section is added at the end.
+// The reason when something cannot be stored.
+std::optional<QString> SetValues(Document& document, const QString& section,
+                                 const std::vector<std::pair<QString, QString>>& values) {
+  if (values.empty()) return std::nullopt;
+  std::string ansiSection;
+  if (std::optional<QString> problem = CheckSection(section, ansiSection)) return problem;
+  std::vector<std::pair<std::string, std::string>> ansi(values.size());
+  for (size_t k = 0; k < values.size(); ++k)
+    if (std::optional<QString> problem = CheckKey(values[k].first, values[k].second, ansi[k].first, ansi[k].second))
+      return problem;
 
   const std::string newLine = document.newLine;
-  auto terminateLast = [&] {
-    if (!document.lines.empty() && document.lines.back().eol.empty()) document.lines.back().eol = newLine;
-  };
-
-  const std::optional<size_t> header = FindSection(document, section);
-  if (!header) {
-    terminateLast();
-    document.lines.push_back({"[" + ansiSection + "]", newLine});
-    document.lines.push_back({ansiKey + "=" + EncodeValue(ansiValue), newLine});
-  } else {
+  std::vector<Line> added;
+  QHash<QString, Line*> where;  // folded key -> its line in the file or among the added ones
+  size_t insertAt = document.lines.size();
+  const std::optional<size_t> header = FindSection(document, Fold(section));
+  if (header) {
     const size_t end = SectionEnd(document, *header);
     size_t lastContent = *header;
-    bool replaced = false;
-    for (size_t i = *header + 1; i < end && !replaced; ++i) {
-      const Parsed parsed = ParseAt(document, i);
-      if (parsed.kind == Kind::Key && SameName(parsed.name, key)) {
-        // The key keeps the spelling it has in the file.
-        document.lines[i].text = parsed.name + "=" + EncodeValue(ansiValue);
-        replaced = true;
-      }
-      if (!Trim(document.lines[i].text).empty()) lastContent = i;
+    for (size_t i = *header + 1; i < end; ++i) {
+      Line& line = document.lines[i];
+      if (line.kind == Kind::Key && !where.contains(line.folded)) where.insert(line.folded, &line);
+      if (!Trim(line.text).empty()) lastContent = i;
     }
-    if (!replaced) {
-      // After the section's last non-blank line, so blank lines before the next section stay.
-      if (document.lines[lastContent].eol.empty()) document.lines[lastContent].eol = newLine;
-      document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(lastContent) + 1,
-                            Line{ansiKey + "=" + EncodeValue(ansiValue), newLine});
+    insertAt = lastContent + 1;
+  } else {
+    added.push_back(MakeLine("[" + ansiSection + "]", newLine));
+  }
+  added.reserve(added.size() + values.size());  // the pointers into it must stay valid
+
+  for (size_t k = 0; k < values.size(); ++k) {
+    const QString folded = Fold(values[k].first);
+    const std::string& value = ansi[k].second;
+    if (Line* line = where.value(folded, nullptr)) {
+      // The key keeps the spelling it has in the file.
+      line->text = line->name + "=" + EncodeValue(value);
+      line->value = value;
+    } else {
+      added.push_back(MakeLine(ansi[k].first + "=" + EncodeValue(value), newLine));
+      where.insert(folded, &added.back());
     }
   }
-
+  if (added.empty()) return std::nullopt;
+  // A line that ends the file without a break gets one before lines follow it.
+  if (insertAt > 0 && document.lines[insertAt - 1].eol.empty()) document.lines[insertAt - 1].eol = newLine;
+  document.lines.insert(document.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                        std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
   return std::nullopt;
 }
 
@@ -315,11 +383,15 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
 }
 
 bool ProfileFile::WriteStrings(const QString& section, const std::vector<std::pair<QString, QString>>& values) {
+  return WriteSections({{section, values}});
+}
+
+bool ProfileFile::WriteSections(const std::vector<SectionValues>& sections) {
   lastError_.clear();
   Document document = Load(path_);
   if (!document.readable) return Fail(document.error);
-  for (const auto& [key, value] : values)
-    if (const std::optional<QString> problem = SetValue(document, section, key, value)) return Fail(*problem);
+  for (const auto& [section, values] : sections)
+    if (const std::optional<QString> problem = SetValues(document, section, values)) return Fail(*problem);
   QString error;
   if (!ReplaceFileAtomically(path_, Serialize(document), &error)) return Fail(error);
   return true;
@@ -338,15 +410,16 @@ bool ProfileFile::EraseSection(const QString& section) {
   Document document = Load(path_);
   if (!document.exists) return true;
   if (!document.readable) return Fail(document.error);
-  bool changed = false;
-  for (std::optional<size_t> header = FindSection(document, section); header;
-       header = FindSection(document, section)) {
-    const size_t end = SectionEnd(document, *header);
-    document.lines.erase(document.lines.begin() + static_cast<std::ptrdiff_t>(*header),
-                         document.lines.begin() + static_cast<std::ptrdiff_t>(end));
-    changed = true;
+  const QString folded = Fold(section);
+  std::vector<Line> kept;
+  kept.reserve(document.lines.size());
+  bool erasing = false;
+  for (Line& line : document.lines) {
+    if (line.kind == Kind::Section) erasing = line.folded == folded;
+    if (!erasing) kept.push_back(std::move(line));
   }
-  if (!changed) return true;
+  if (kept.size() == document.lines.size()) return true;
+  document.lines = std::move(kept);
   QString error;
   if (!ReplaceFileAtomically(path_, Serialize(document), &error)) return Fail(error);
   return true;
@@ -357,21 +430,16 @@ bool ProfileFile::DeleteKey(const QString& section, const QString& key) {
   Document document = Load(path_);
   if (!document.exists) return true;
   if (!document.readable) return Fail(document.error);
-  const std::optional<size_t> header = FindSection(document, section);
+  const std::optional<size_t> header = FindSection(document, Fold(section));
   if (!header) return true;
-  bool changed = false;
-  size_t end = SectionEnd(document, *header);
-  for (size_t i = *header + 1; i < end;) {
-    const Parsed parsed = ParseAt(document, i);
-    if (parsed.kind == Kind::Key && SameName(parsed.name, key)) {
-      document.lines.erase(document.lines.begin() + static_cast<std::ptrdiff_t>(i));
-      --end;
-      changed = true;
-    } else {
-      ++i;
-    }
-  }
-  if (!changed) return true;
+  const size_t end = SectionEnd(document, *header);
+  const QString folded = Fold(key);
+  const auto first = document.lines.begin() + static_cast<std::ptrdiff_t>(*header) + 1;
+  const auto last = document.lines.begin() + static_cast<std::ptrdiff_t>(end);
+  const auto kept =
+      std::remove_if(first, last, [&](const Line& line) { return line.kind == Kind::Key && line.folded == folded; });
+  if (kept == last) return true;
+  document.lines.erase(kept, last);
   QString error;
   if (!ReplaceFileAtomically(path_, Serialize(document), &error)) return Fail(error);
   return true;

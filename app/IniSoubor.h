@@ -2,8 +2,11 @@
 // files of the Windows API.
 //
 // - Section and key names are matched without regard to letter case.
-// - Every read opens the file anew; every write goes to the disk at once and replaces the
-//   file in one step (Platforma.h), so a crash never leaves a half-written file.
+// - Every read opens the file anew and parses it once, in time linear in its size; every
+//   write goes to the disk at once and replaces the file in one step (Platforma.h), so a
+//   crash never leaves a half-written file.
+// - Of a section that appears more than once only the first is read and written; of a
+//   key repeated in it, the first line.
 // - Lines the program does not change (comments, unknown keys, blank lines, garbage) are
 //   kept byte for byte and in their order.
 // - The text in the file is Windows-1250. The interface takes and gives QString; the
@@ -25,6 +28,12 @@ namespace kalmetra {
 class ProfileFile {
  public:
   explicit ProfileFile(QString path);
+
+  // A settings file is a few kilobytes; one larger than this is not read (it reads as
+  // empty) and never written over.
+  static constexpr qint64 kNejvetsiVelikost = 1024 * 1024;
+  // The file at path exists and is larger than kNejvetsiVelikost.
+  static bool PrilisVelky(const QString& path);
 
   const QString& Path() const { return path_; }
 
@@ -52,6 +61,9 @@ class ProfileFile {
   bool WriteString(const QString& section, const QString& key, const QString& value);
   // Several keys of one section in one replacement of the file: all of them or none.
   bool WriteStrings(const QString& section, const std::vector<std::pair<QString, QString>>& values);
+  // Keys of several sections, in order, in one replacement of the file: all or none.
+  using SectionValues = std::pair<QString, std::vector<std::pair<QString, QString>>>;
+  bool WriteSections(const std::vector<SectionValues>& sections);
   bool WriteInteger(const QString& section, const QString& key, int value);
   bool WriteBool(const QString& section, const QString& key, bool value);
   // Removes the section (every section of that name) with all its lines.
@@ -68,5 +80,10 @@ class ProfileFile {
   QString path_;
   QString lastError_;
 };
+
+// Moves the file out of the way under the first free name of "<file>.poskozeny",
+// "<file>.poskozeny2", ... in its folder; never replaces a file. The new path, or empty
+// with the reason in *error.
+QString OdlozitSoubor(const QString& path, QString* error = nullptr);
 
 }  // namespace kalmetra

@@ -17,6 +17,10 @@ namespace kalmetra {
 // An existing file keeps its permissions.
 bool ReplaceFileAtomically(const QString& path, const QByteArray& contents, QString* error = nullptr);
 
+// A process with this id is running (one of another user's too). The program tells by
+// it whether a temporary file named with a process id may still be in use.
+bool ProcesBezi(qint64 pid);
+
 // Test hook: called with the temporary file's path once it is written and flushed, just
 // before the rename. Returning false makes the replacement fail as if interrupted there.
 // An empty function removes the hook.

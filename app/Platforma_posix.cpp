@@ -11,6 +11,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,6 +75,12 @@ void SyncFolder(const std::string& folder) {
 }
 
 }  // namespace
+
+bool ProcesBezi(qint64 pid) {
+  if (pid <= 0 || pid > INT_MAX) return false;
+  // Signal 0 only asks; EPERM means the process is there but belongs to someone else.
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
 
 void SetBeforeRenameHook(std::function<bool(const QString&)> hook) { Hook() = std::move(hook); }
 

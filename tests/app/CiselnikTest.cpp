@@ -14,7 +14,11 @@
 #include <QGuiApplication>
 #include <QClipboard>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QApplication>
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -58,6 +62,52 @@ TEST(Ciselnik, LinesEndAtEveryKindOfBreakAndTheTextAtNul) {
   ASSERT_TRUE(TextCiselniku({QStringLiteral("Válečný"), "", "Drama"}, bytes));
   EXPECT_EQ(bytes, QByteArray("V\xE1le\xE8n\xFD\r\n\r\nDrama\r\n"));
   EXPECT_FALSE(TextCiselniku({QStringLiteral("Боевик")}, bytes));
+}
+
+TEST(Ciselnik, ListsBeyondTheLimitsAreRefusedAndTheFileIsKept) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("Zanr.txt"));
+  // At the limits everything loads and saves back byte for byte, the no-break space too.
+  const QByteArray longest = QByteArray("Ak\xE8n\xED\xA0") + QByteArray(kNejdelsiRadekCiselniku - 6, 'x');
+  ASSERT_EQ(longest.size(), kNejdelsiRadekCiselniku);
+  QByteArray full;
+  for (int i = 0; i < kNejviceRadkuCiselniku; ++i) full += longest + "\r\n";
+  WriteAll(path, full);
+  QStringList lines;
+  QString error;
+  ASSERT_TRUE(NacistCiselnik(path, lines, &error)) << error.toStdString();
+  ASSERT_EQ(lines.size(), kNejviceRadkuCiselniku);
+  EXPECT_EQ(lines.front(), QStringLiteral("Akční\u00A0") + QString(kNejdelsiRadekCiselniku - 6, QLatin1Char('x')));
+  ASSERT_TRUE(UlozitCiselnik(path, lines, &error)) << error.toStdString();
+  EXPECT_EQ(ReadAll(path), full);
+
+  const QStringList before = {QStringLiteral("beze změny")};
+  const struct {
+    QByteArray bytes;
+    QString reason;
+  } beyond[] = {
+      {QByteArray("Drama\r\n").repeated(kNejviceRadkuCiselniku + 1), QStringLiteral("více než %1 řádků").arg(kNejviceRadkuCiselniku)},
+      {"Drama\r\n" + longest + "x\r\n", QStringLiteral("Řádek 2 má více než %1 znaků").arg(kNejdelsiRadekCiselniku)},
+      {QByteArray(10 * 1024 * 1024, 'a'), QStringLiteral("je větší než")},
+  };
+  for (const auto& b : beyond) {
+    WriteAll(path, b.bytes);
+    lines = before;
+    error.clear();
+    EXPECT_FALSE(NacistCiselnik(path, lines, &error));
+    EXPECT_TRUE(error.contains(b.reason)) << error.toStdString();
+    EXPECT_EQ(lines, before);
+    EXPECT_EQ(ReadAll(path), b.bytes);
+  }
+  // A list the reader would refuse is never written.
+  lines = RadkyCiselniku(full);
+  lines << QStringLiteral("Drama");
+  error.clear();
+  EXPECT_FALSE(UlozitCiselnik(path, lines, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("více než %1 řádků").arg(kNejviceRadkuCiselniku))) << error.toStdString();
+  EXPECT_FALSE(UlozitCiselnik(path, {QString(kNejdelsiRadekCiselniku + 1, QLatin1Char('x'))}, &error));
+  EXPECT_EQ(ReadAll(path), QByteArray(10 * 1024 * 1024, 'a'));
 }
 
 class CiselnikDialog : public test::KatalogFixture {
@@ -162,6 +212,48 @@ TEST_F(CiselnikDialog, AFailedWriteKeepsTheFileAndTheTypedList) {
   EXPECT_TRUE(seam->Calls()[1].text.startsWith(QStringLiteral("Číselník \"")));
   EXPECT_EQ(ReadAll(Zanry()), QByteArray("Drama\r\n"));
   EXPECT_EQ(Items(*e.Cb_Zanr), QStringList({"Drama"}));
+}
+
+TEST_F(CiselnikDialog, AnOversizedListIsReportedAndNeitherShownNorOverwritten) {
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  QByteArray lines;
+  for (int i = 0; i <= kNejviceRadkuCiselniku; ++i) lines += "Drama\r\n";
+  WriteAll(Zanry(), lines);
+  TNovyEdit e(*h);
+  ASSERT_EQ(seam->Calls().size(), 1u);
+  EXPECT_EQ(seam->Calls()[0].icon, MessageIcon::Warning);
+  EXPECT_TRUE(seam->Calls()[0].text.startsWith(QStringLiteral("Číselník \"") + Zanry() +
+                                               QStringLiteral("\" se nepodařilo načíst.")))
+      << seam->Calls()[0].text.toStdString();
+  EXPECT_EQ(e.Cb_Zanr->count(), 0);
+
+  bool shown = false;
+  QTimer::singleShot(0, [&shown] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      shown = true;
+      d->reject();
+    }
+  });
+  e.Tl_Zanr->click();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(seam->Calls().size(), 2u);
+  EXPECT_EQ(ReadAll(Zanry()), lines);
+}
+
+TEST_F(CiselnikDialog, SavingKeepsNoBreakSpacesAndOtherBytesOfTheLines) {
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  WriteAll(Zanry(), "Drama\xA0\xE8\x65sk\xE9\r\nKomedie\r\n");
+  TNovyEdit e(*h);
+  seam->QueueAnswer(kAnswerYes);
+  OpenGenres(e, [](TCiselnik& c) {
+    c.Memo1->appendPlainText(QStringLiteral("Horor"));
+    c.Tl_Ok->click();
+  });
+  EXPECT_EQ(ReadAll(Zanry()), QByteArray("Drama\xA0\xE8\x65sk\xE9\r\nKomedie\r\nHoror\r\n"));
+  EXPECT_EQ(Items(*e.Cb_Zanr).front(), QStringLiteral("Drama\u00A0české"));
 }
 
 }  // namespace

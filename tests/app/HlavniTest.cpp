@@ -378,6 +378,90 @@ TEST_F(HlavniTest, ShutdownWritesGeometryAndWidthsAndTheNextStartUsesThem) {
   EXPECT_TRUE(seam->Calls().empty());
 }
 
+TEST_F(HlavniTest, CloseWritesTheWindowSettingsInOneReplacementKeepingOtherLines) {
+  {
+    QFile f(Ini());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("; moje poznamka\r\n[Formular]\r\nUkladatPozici=1\r\nZleva=5\r\n\r\n[Jine]\r\nklic=hodnota\r\n");
+  }
+  ScopedScriptedSeam seam;
+  {
+    auto h = Start();
+    h->move(21, 31);
+    h->resize(777, 501);
+    h->DBGrid1->setColumnWidth(1, 150);  // Titul
+    int replacements = 0;
+    SetBeforeRenameHook([&](const QString&) {
+      ++replacements;
+      return true;
+    });
+    h->close();
+    SetBeforeRenameHook({});
+    EXPECT_EQ(replacements, 1);
+  }
+  ProfileFile ini(Ini());
+  EXPECT_EQ(ini.ReadInteger("Formular", "Zleva", -1), 21);
+  EXPECT_EQ(ini.ReadInteger("Formular", "Zhora", -1), 31);
+  EXPECT_EQ(ini.ReadInteger("Formular", "Sirka", -1), 777);
+  EXPECT_EQ(ini.ReadInteger("Formular", "Vyska", -1), 501);
+  EXPECT_EQ(ini.ReadInteger("SirkyPoli", "Titul", -1), 150);
+  EXPECT_EQ(ini.ReadSection("SirkyPoli").size(), static_cast<qsizetype>(kPocetPoli));
+  const QByteArray text = ReadAll(Ini());
+  EXPECT_TRUE(text.startsWith("; moje poznamka\r\n[Formular]\r\nUkladatPozici=1\r\nZleva=21\r\nZhora=31\r\n"
+                              "Sirka=777\r\nVyska=501\r\n\r\n[Jine]\r\nklic=hodnota\r\n[SirkyPoli]\r\n"))
+      << text.toStdString();
+
+  // A close whose replacement is cut off leaves the whole earlier close in place.
+  {
+    auto h = Start();
+    h->move(60, 70);
+    h->DBGrid1->setColumnWidth(1, 90);
+    SetBeforeRenameHook([](const QString&) { return false; });
+    h->close();
+    SetBeforeRenameHook({});
+  }
+  EXPECT_EQ(ReadAll(Ini()), text);
+  ASSERT_EQ(seam->Calls().size(), 1u);
+  EXPECT_TRUE(seam->Calls()[0].text.startsWith(QStringLiteral("Nastavení okna se nepodařilo uložit do souboru \"") +
+                                                Ini()));
+}
+
+TEST_F(HlavniTest, AnOversizedSettingsFileIsSetAsideAndTheProgramStartsWithDefaults) {
+  QByteArray big = "[Formular]\r\nSirka=800\r\nVyska=600\r\n";
+  while (big.size() <= 1024 * 1024) big += "; vypln vypln vypln vypln vypln vypln vypln vypln vypln vypln\r\n";
+  {
+    QFile f(Ini());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(big);
+  }
+  ScopedScriptedSeam seam;
+  {
+    auto h = Start();
+    EXPECT_FALSE(h->UkoncitAplikaci());
+    EXPECT_EQ(h->size(), QSize(696, 480));
+    EXPECT_FALSE(QFileInfo::exists(Ini()));
+    EXPECT_EQ(ReadAll(Ini() + QStringLiteral(".poskozeny")), big);
+    ASSERT_EQ(seam->Calls().size(), 1u);
+    EXPECT_EQ(seam->Calls()[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(seam->Calls()[0].text.contains(QStringLiteral("\"") + Ini() + QStringLiteral("\"")));
+    EXPECT_TRUE(seam->Calls()[0].text.contains(Ini() + QStringLiteral(".poskozeny")));
+    h->resize(800, 600);
+    h->close();
+  }
+  EXPECT_EQ(ProfileFile(Ini()).ReadInteger("Formular", "Sirka", -1), 800);
+
+  // A second one never replaces the file set aside before.
+  {
+    QFile f(Ini());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(big + "; druhy\r\n");
+  }
+  Start();
+  EXPECT_EQ(ReadAll(Ini() + QStringLiteral(".poskozeny")), big);
+  EXPECT_EQ(ReadAll(Ini() + QStringLiteral(".poskozeny2")), big + "; druhy\r\n");
+  EXPECT_EQ(seam->Calls().size(), 2u);
+}
+
 TEST_F(HlavniTest, ShutdownWritesNothingWithoutSavingOrWhenMaximised) {
   {
     ProfileFile ini(Ini());

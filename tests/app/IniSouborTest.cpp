@@ -128,6 +128,10 @@ TEST_F(ProfileFileTest, NewLinesFollowTheFilesLineEnds) {
   ASSERT_TRUE(ini.WriteString("A", "m", "2"));
   EXPECT_EQ(Get(), "[A]\r\nk=1\r\nm=2\r\n");
   EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
+  // Changing that last line alone keeps it unterminated.
+  Put("[A]\r\nk=1");
+  ASSERT_TRUE(ini.WriteStrings("A", {{"k", "5"}, {"K", "6"}}));
+  EXPECT_EQ(Get(), "[A]\r\nk=6");
 }
 
 TEST_F(ProfileFileTest, EveryWriteIsOnDiskAtOnceAndEveryReadSeesTheFile) {
@@ -279,6 +283,64 @@ TEST_F(ProfileFileTest, SectionListingsDuplicatesAndErasing) {
   EXPECT_TRUE(ini.EraseSection("Neni"));
   EXPECT_TRUE(ini.DeleteKey("Formular", "Neni"));
   EXPECT_EQ(Get(), before);
+}
+
+TEST_F(ProfileFileTest, ManyKeysAndSectionsReadAsTheFirstOfEachName) {
+  std::string text = "[Velky]\r\nk0=prvni\r\n";
+  for (int i = 1; i < 79999; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i % 10) + "\r\n";
+  text += "k79999=posledni\r\nK0=opakovany\r\n";
+  for (int i = 0; i < 5000; ++i) text += "[s" + std::to_string(i) + "]\r\nx=" + std::to_string(i) + "\r\n";
+  text += "[VELKY]\r\nk1=druhy oddil\r\njen_ve_druhem=1\r\n[S4999]\r\ny=2\r\n";
+  ASSERT_LT(text.size(), 1024u * 1024u);
+  Put(text);
+  ProfileFile ini(path_);
+  EXPECT_EQ(ini.ReadString("velky", "K0", "-"), "prvni");
+  EXPECT_EQ(ini.ReadString("Velky", "k79999", "-"), "posledni");
+  EXPECT_EQ(ini.ReadInteger("Velky", "k40003", -1), 3);
+  EXPECT_EQ(ini.ReadString("Velky", "jen_ve_druhem", "-"), "-");
+  EXPECT_FALSE(ini.ValueExists("s4999", "y"));
+  EXPECT_EQ(ini.ReadInteger("s4999", "x", -1), 4999);
+  const QStringList names = ini.ReadSection("Velky");
+  ASSERT_EQ(names.size(), 80000);
+  EXPECT_EQ(names.front(), "k0");
+  EXPECT_EQ(names.back(), "k79999");
+  const auto values = ini.ReadSectionValues("VELKY");
+  ASSERT_EQ(values.size(), 80000u);
+  EXPECT_EQ(values.front().second, "prvni");
+  EXPECT_EQ(values.back().second, "posledni");
+  const QStringList sections = ini.ReadSections();
+  ASSERT_EQ(sections.size(), 5001);
+  EXPECT_EQ(sections.front(), "Velky");
+  EXPECT_EQ(sections.back(), "s4999");
+
+  ASSERT_TRUE(ini.WriteStrings("velky", {{"k79999", "konec"}, {"novy", "n"}})) << ini.LastError().toStdString();
+  EXPECT_EQ(ini.ReadString("Velky", "k79999", "-"), "konec");
+  EXPECT_EQ(ini.ReadString("Velky", "novy", "-"), "n");
+  EXPECT_EQ(ini.ReadString("Velky", "k0", "-"), "prvni");
+  ASSERT_TRUE(ini.DeleteKey("Velky", "k0"));
+  EXPECT_EQ(ini.ReadString("Velky", "k0", "-"), "-");  // every line of the first section's key goes
+  EXPECT_EQ(ini.ReadSection("Velky").size(), 80000);   // k1..k79999 and novy
+  ASSERT_TRUE(ini.EraseSection("VELKY"));
+  EXPECT_FALSE(ini.SectionExists("Velky"));
+  EXPECT_EQ(ini.ReadSections().size(), 5000);
+}
+
+TEST_F(ProfileFileTest, AnOversizedFileIsNeitherParsedNorOverwritten) {
+  std::string text = "[Formular]\r\nSirka=800\r\n";
+  text += std::string(ProfileFile::kNejvetsiVelikost - text.size() - 2, ';') + "\r\n";
+  Put(text);
+  ProfileFile ini(path_);
+  EXPECT_EQ(ini.ReadInteger("Formular", "Sirka", 0), 800);  // at the limit: still read
+  EXPECT_FALSE(ProfileFile::PrilisVelky(path_));
+
+  Put(text + "x");
+  EXPECT_TRUE(ProfileFile::PrilisVelky(path_));
+  EXPECT_EQ(ini.ReadInteger("Formular", "Sirka", 0), 0);
+  EXPECT_FALSE(ini.SectionExists("Formular"));
+  EXPECT_FALSE(ini.WriteInteger("Formular", "Sirka", 900));
+  EXPECT_TRUE(ini.LastError().contains(QStringLiteral("příliš velký"))) << ini.LastError().toStdString();
+  EXPECT_FALSE(ini.EraseSection("Formular"));
+  EXPECT_EQ(Get(), text + "x");
 }
 
 TEST_F(ProfileFileTest, InterruptedWriteLeavesTheOldFileIntact) {
