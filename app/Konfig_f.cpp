@@ -114,15 +114,24 @@ void TKonfig::Potvrdit() {
     prehrat->setEnabled(prehrat->isVisible());
   }
 
+  // One replacement of the file for all the keys: a kill in between never leaves half.
+  const auto b = [](bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); };
+  const QString formular = QStringLiteral("Formular");
+  std::vector<ProfileFile::SectionValues> oddily = {
+      {QStringLiteral("Nastaveni"),
+       {{QStringLiteral("ZobrazDialogUloz"), b(hlavni_.ZobrazDialogUloz)},
+        {QStringLiteral("VychoziAdresaWWWW"), hlavni_.VychoziAdresaWWWW}}},
+      {formular, {{QStringLiteral("UkladatPozici"), b(hlavni_.UkladatPozici)}}}};
+  if (poleZmenena_) {
+    ProfileFile::SectionValues pole{QLatin1String(kOddilUsporadaniPoli), {}};
+    for (size_t i = 0; i < ChB_Skryt.size(); ++i)
+      pole.second.emplace_back(QLatin1String(kPoleKatalogu[kPrvniSkryvane + i].klicSkryti),
+                               b(hlavni_.Skryt[kPrvniSkryvane + i]));
+    oddily.push_back(std::move(pole));
+  }
+  oddily.push_back({formular, {{QStringLiteral("UkladatTabulku"), b(hlavni_.UkladatTabulku)}}});
   ProfileFile ini(hlavni_.SouborNastaveni());
-  const QString nastaveni = QStringLiteral("Nastaveni"), formular = QStringLiteral("Formular");
-  bool ok = ini.WriteBool(nastaveni, QStringLiteral("ZobrazDialogUloz"), hlavni_.ZobrazDialogUloz) &&
-            ini.WriteString(nastaveni, QStringLiteral("VychoziAdresaWWWW"), hlavni_.VychoziAdresaWWWW) &&
-            ini.WriteBool(formular, QStringLiteral("UkladatPozici"), hlavni_.UkladatPozici);
-  for (size_t i = 0; ok && poleZmenena_ && i < ChB_Skryt.size(); ++i)
-    ok = ini.WriteBool(QLatin1String(kOddilUsporadaniPoli), QLatin1String(kPoleKatalogu[kPrvniSkryvane + i].klicSkryti),
-                       hlavni_.Skryt[kPrvniSkryvane + i]);
-  ok = ok && ini.WriteBool(formular, QStringLiteral("UkladatTabulku"), hlavni_.UkladatTabulku);
+  const bool ok = ini.WriteSections(oddily);
   if (!ok)
     Varovani(QString(), QStringLiteral("Nastavení se nepodařilo uložit do souboru \"") + hlavni_.SouborNastaveni() +
                             QStringLiteral("\".\r\n") + ini.LastError());
