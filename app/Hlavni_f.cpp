@@ -172,6 +172,22 @@ class TStylMrizky : public QProxyStyle {
 
 QString Pole(int i) { return QLatin1String(kPoleKatalogu[static_cast<size_t>(i)].nazev); }
 
+// What the library's reason for a failed open means to the user, on a line of its own.
+QString RadaKChybeOtevreni(const QString& duvod) {
+  const auto obsahuje = [&](const char* text) { return duvod.contains(QLatin1String(text), Qt::CaseInsensitive); };
+  QString rada;
+  if (obsahuje("malformed") || obsahuje("not a database") || obsahuje("corrupt"))
+    rada = QStringLiteral("Soubor katalogu je poškozený nebo to není katalog. Program jej nezměnil; "
+                          "obnovte jej ze zálohy.");
+  else if (obsahuje("locked") || obsahuje("busy"))
+    rada = QStringLiteral("Katalog právě používá jiný program. Až jej uvolní, klepněte na počítadlo záznamů.");
+  else if (obsahuje("no such table") || obsahuje("no such column"))
+    rada = QStringLiteral("Soubor neobsahuje tabulku filmů v podobě, jakou program zná.");
+  else if (obsahuje("unable to open") || obsahuje("readonly") || obsahuje("permission"))
+    rada = QStringLiteral("Zkontrolujte přístupová práva ke složce programu a k souboru katalogu.");
+  return rada.isEmpty() ? rada : QStringLiteral("\r\n") + rada;
+}
+
 }  // namespace
 
 THlavni* Hlavni() { return instance; }
@@ -483,7 +499,9 @@ bool THlavni::OtevritKatalog() {
   } catch (const std::exception& e) {
     // The window still opens, without the list: the commands that need it are disabled.
     DataSet1.Close();
-    ZobrazitChybu(QStringLiteral("Katalog \"") + SouborDatabaze() + QStringLiteral("\" se nepodařilo otevřít."), e);
+    ZobrazitChybu(QStringLiteral("Katalog \"") + SouborDatabaze() + QStringLiteral("\" se nepodařilo otevřít.") +
+                      RadaKChybeOtevreni(QString::fromLatin1(e.what())),
+                  e);
     ZobrazitZavrenySeznam(FromAnsi(e.what()));
     return false;
   }

@@ -537,6 +537,8 @@ TEST_F(HlavniTest, AFileThatIsNotADatabaseIsReportedAndLeftAlone) {
   EXPECT_EQ(seam->Calls()[0].icon, MessageIcon::Warning);
   EXPECT_EQ(seam->Calls()[0].text, QStringLiteral("Katalog \"") + Db() +
                                        QStringLiteral("\" se nepodařilo otevřít.\r\n") +
+                                       QStringLiteral("Soubor katalogu je poškozený nebo to není katalog. Program "
+                                                      "jej nezměnil; obnovte jej ze zálohy.\r\n") +
                                        QStringLiteral("file is not a database"));
   EXPECT_FALSE(h->DataSet1.Active());
   EXPECT_EQ(h->DBGrid1->model()->columnCount(), 0);
