@@ -505,15 +505,13 @@ bool THlavni::OtevritKatalog() {
     ZobrazitZavrenySeznam(FromAnsi(e.what()));
     return false;
   }
-  duvodZavreni_.clear();
   laCisloZaznamu_->setToolTip(QStringLiteral("Pozice aktuálního záznamu"));
   ZmenaDat();
   return true;
 }
 
 void THlavni::ZobrazitZavrenySeznam(const QString& duvod) {
-  duvodZavreni_ = duvod.isEmpty() ? QStringLiteral("Katalog není otevřen.") : duvod;
-  laCisloZaznamu_->setToolTip(QStringLiteral("Katalog není otevřen: ") + duvodZavreni_ +
+  laCisloZaznamu_->setToolTip(QStringLiteral("Katalog není otevřen: ") + duvod +
                               QStringLiteral("\nKlepnutím jej zkusíte otevřít znovu."));
   ZmenaDat();
 }
@@ -521,7 +519,7 @@ void THlavni::ZobrazitZavrenySeznam(const QString& duvod) {
 bool THlavni::eventFilter(QObject* watched, QEvent* event) {
   // While the list is closed, a click on the counter tries to open the catalogue again.
   if (watched == laCisloZaznamu_ && event->type() == QEvent::MouseButtonRelease && !DataSet1.Active() &&
-      !duvodZavreni_.isEmpty() && !QFileInfo(SouborDatabaze()).isDir()) {
+      !zavreno_ && !QFileInfo(SouborDatabaze()).isDir()) {
     OtevritKatalog();
     return true;
   }
@@ -734,9 +732,9 @@ void THlavni::ZmenaDat() {
   const bool otevreno = DataSet1.Active();
   const int pozice = otevreno ? DataSet1.RecNo() : 0;
   const int pocet = otevreno ? DataSet1.RecordCount() : 0;
-  laCisloZaznamu_->setText(otevreno || duvodZavreni_.isEmpty()
-                               ? QString::number(std::max(pozice, 0)) + QStringLiteral(" z ") + QString::number(pocet)
-                               : QStringLiteral("neotevřen"));
+  laCisloZaznamu_->setText(otevreno ? QString::number(std::max(pozice, 0)) + QStringLiteral(" z ") +
+                                          QString::number(pocet)
+                                    : QStringLiteral("neotevřen"));
   NastavitAkce();
 }
 

@@ -136,7 +136,6 @@ class THlavni : public QMainWindow {
   QLabel* laParametrFiltru_ = nullptr;
   bool ukoncit_ = false;
   bool zavreno_ = false;
-  QString duvodZavreni_;  // why the list is not open; empty while it is
 };
 
 // The single instance, while it lives.

@@ -239,8 +239,13 @@ bool TRptReport::PrepareReport() {
   bool ok;
   {
     Progress progress(QStringLiteral("Příprava sestavy"));
-    ok = rpt::PrepareReport(def_, *DataSet, prepared_, &error,
-                            [&](int pages) { return progress.Step(pages, QStringLiteral("Připraveno stran: %1")); });
+    try {
+      ok = rpt::PrepareReport(def_, *DataSet, prepared_, &error,
+                              [&](int pages) { return progress.Step(pages, QStringLiteral("Připraveno stran: %1")); });
+    } catch (const std::exception& e) {  // the data could not be read (a damaged catalogue)
+      ok = false;
+      error = QStringLiteral("data nelze přečíst: ") + Unicode(e.what());
+    }
   }
   if (!ok) {
     Interaction().ShowError(Fault(error));

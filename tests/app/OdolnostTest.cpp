@@ -2,6 +2,7 @@
 // by another program, a folder in the file's place; numbers at the end of their range;
 // columns in another order; zero characters in typed text.
 #include <Hlavni_f.h>
+#include <engine.h>
 
 #include <QAction>
 #include <QApplication>
@@ -83,6 +84,36 @@ TEST_F(OdolnostTest, ADamagedCatalogueOpensTheWindowWithoutTheListAndCloses) {
   EXPECT_FALSE(h->DataSet1.Active());
   h->close();
   h.reset();
+  EXPECT_EQ(ReadAll(Db()), bytes);
+}
+
+TEST_F(OdolnostTest, AReportOverAListThatBreaksOffEndsWithAMessageAndTheListClosed) {
+  Katalog(MnohoFilmu(3000));
+  QByteArray bytes = ReadAll(Db());
+  const qsizetype stranka = 4096, stranek = bytes.size() / stranka;
+  bytes.replace(stranek / 2 * stranka, stranka, QByteArray(stranka, '\0'));
+  WriteAll(Db(), bytes);
+  QStringList chyby;
+  const auto predtim = rpt::Interaction().ShowError;
+  rpt::Interaction().ShowError = [&](const QString& text) { chyby << text; };
+  {
+    auto db = Pripojit();
+    auto seznam = std::make_unique<orvek3::TOrvek3Query>(db.get());
+    seznam->SetSQL("SELECT * FROM Tabulka ORDER BY Id");
+    seznam->OpenSQL();  // read lazily: the damage lies ahead
+    rpt::TRptDataset data;
+    data.SetDataSet(seznam.get());
+    rpt::TRptReport sestava;
+    ASSERT_TRUE(sestava.LoadFromFile(QStringLiteral(KALMETRA_SOURCE_DIR "/resources/sestavy/SeznamFilmu.ksr")));
+    sestava.DataSet = &data;
+    EXPECT_FALSE(sestava.PrepareReport());
+    EXPECT_FALSE(seznam->Active());
+    seznam.reset();  // its statement was finalized once, by the failed fetch
+    db->Disconnect();
+  }
+  rpt::Interaction().ShowError = predtim;
+  ASSERT_EQ(chyby.size(), 1);
+  EXPECT_TRUE(chyby[0].contains(QStringLiteral("malformed"))) << chyby[0].toStdString();
   EXPECT_EQ(ReadAll(Db()), bytes);
 }
 
