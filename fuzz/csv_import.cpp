@@ -50,14 +50,28 @@ struct Catalogue {
 
 std::unique_ptr<Catalogue> utf8, utf16;
 
+int RowCount(Catalogue& c) {
+  const orvek3::TSqliteDriver& api = c.db.Api();
+  sqlite3_stmt* statement = nullptr;
+  const std::string sql = std::string("SELECT count(*) FROM ") + kalmetra::kNazevTabulky;
+  if (api.prepare(c.db.Handle(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) std::abort();
+  if (api.step(statement) != SQLITE_ROW) std::abort();
+  const int count = static_cast<int>(api.column_int64(statement, 0));
+  api.finalize(statement);
+  return count;
+}
+
 void Import(Catalogue& c, const std::vector<std::string_view>& radky) {
   std::exception_ptr chyba;
   int stored = 0;
   const std::optional<int64_t> last = kalmetra::UlozitRadky(c.ds, radky, [&](int) { ++stored; }, chyba);
-  // Every line after the first is stored until the first failing one.
+  // Every line after the first is stored until the first failing one, and what the
+  // table holds is what was reported stored: those rows, or none when the library rolled
+  // the transaction back itself (the numbers ran out).
   if (!chyba && static_cast<size_t>(stored) != (radky.size() > 1 ? radky.size() - 1 : 0)) std::abort();
-  if (last.has_value() != (stored > 0)) std::abort();
-  if (c.ds.Database()->Api().get_autocommit(c.db.Handle()) == 0) std::abort();  // no transaction left open
+  if (last.has_value() && stored == 0) std::abort();
+  if (c.db.Api().get_autocommit(c.db.Handle()) == 0) std::abort();  // no transaction left open
+  if (RowCount(c) != (last.has_value() ? stored : 0)) std::abort();
   c.db.ExecSQL(std::string("DELETE FROM ") + kalmetra::kNazevTabulky);
   c.db.ExecSQL("DELETE FROM sqlite_sequence");
 }
