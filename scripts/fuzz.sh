@@ -38,7 +38,9 @@ for t in "${targets[@]}"; do
   [ -x "$exe" ] || { echo "no fuzz target $t" >&2; exit 2; }
   corpus="$build/corpus/$t"
   mkdir -p "$corpus"
-  cp -n "$root/fuzz/corpus/$t/"* "$corpus/"
+  for seed in "$root/fuzz/corpus/$t/"*; do
+    [ -e "$corpus/$(basename "$seed")" ] || cp "$seed" "$corpus/"
+  done
   # Templates get more room: a real one with an embedded picture is tens of kilobytes.
   max_len=16384
   [ "$t" = template ] && max_len=65536
