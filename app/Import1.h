@@ -5,18 +5,11 @@
 
 #include <QString>
 
-#include <array>
-#include <string>
-#include <string_view>
+#include "ImportRadku.h"
 
 namespace kalmetra {
 
 class THlavni;
-
-// The ten values of one line in table order: each of the first nine is the text before
-// the next ";" (empty when none is left), the last one the whole rest. No quoting, no
-// trimming.
-std::array<std::string, 10> RozdelitRadek(std::string_view radek);
 
 // Stores a row for every line of the file but the first, all in one transaction. The rows
 // before a failing one are stored, the failing one is not, and the error propagates.

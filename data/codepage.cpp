@@ -11,8 +11,10 @@ namespace orvek3 {
 namespace detail {
 
 // Bytes the code page leaves undefined map to the C1 control of the same value, as the
-// system converters do, so every byte survives a round trip.
-const char16_t kAnsiToUnicode[256] = {
+// system converters do, so every byte survives a round trip. Constant, so that the tables
+// below are built from it at compile time; the declaration in the header keeps it visible
+// to the collation.
+constexpr char16_t kAnsiToUnicode[256] = {
     0x0000, 0x0001, 0x0002, 0x0003, 0x0004, 0x0005, 0x0006, 0x0007,
     0x0008, 0x0009, 0x000A, 0x000B, 0x000C, 0x000D, 0x000E, 0x000F,
     0x0010, 0x0011, 0x0012, 0x0013, 0x0014, 0x0015, 0x0016, 0x0017,

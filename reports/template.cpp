@@ -83,6 +83,24 @@ void AppendEscaped(QByteArray& out, const QString& text, bool attribute) {
   }
 }
 
+// A name stands in the file as it is, since no character reference can stand for a part
+// of it: a name with a character the code page lacks (or a NUL) cannot be written back.
+bool WritableName(const QString& name) {
+  const auto& rev = ReverseTable();
+  for (const QChar c : name)
+    if (rev[c.unicode()] == 0) return false;
+  return true;
+}
+
+// The first name of the element or of its attributes that cannot be written back; empty
+// when there is none.
+QString UnwritableName(const XmlNode& node) {
+  if (!WritableName(node.name)) return node.name;
+  for (const auto& attr : node.attrs)
+    if (!WritableName(attr.first)) return attr.first;
+  return {};
+}
+
 void WriteNode(QByteArray& out, const XmlNode& node, int depth) {
   out += QByteArray(depth * 2, ' ');
   out += '<';
@@ -227,6 +245,11 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
         node.name = xml.name().toString();
         for (const QXmlStreamAttribute& a : xml.attributes())
           node.attrs.emplace_back(a.qualifiedName().toString(), a.value().toString());
+        // Refused here, or the template would be saved as a file that no longer reads.
+        if (const QString name = UnwritableName(node); !name.isEmpty())
+          return fail(QStringLiteral("název „%1“ na řádku %2 obsahuje znak, který nelze uložit v kódování Windows-1250")
+                          .arg(name)
+                          .arg(xml.lineNumber()));
         if (stack.empty()) {
           if (haveRoot) return fail(QStringLiteral("více kořenových prvků"));
           root = std::move(node);

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n
   desktop-file-utils libxml2-utils poppler-utils
+  # The fuzz targets (scripts/fuzz.sh): clang with libFuzzer and its sanitizer runtimes.
+  clang libclang-rt-14-dev
 )
 for option in "$@"; do
   case "$option" in

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and tests twice: a normal build and a sanitizer build.
+# Installs what is missing, then builds and tests twice: a normal build and a sanitizer build;
+# then fuzzes every reader of user files briefly (scripts/fuzz.sh, 20 s a target).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -19,3 +20,6 @@ ctest --test-dir build --output-on-failure --no-tests=error
 
 bash scripts/build.sh build-asan -DKALMETRA_SANITIZE=ON -DKALMETRA_BUILD_TESTS=ON -DKALMETRA_BUILD_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure --no-tests=error
+
+# A crash, leak, timeout or running out of memory in any reader fails the run.
+bash scripts/fuzz.sh 20

@@ -59,6 +59,31 @@ TEST(Template, UnknownPartsSurviveAndForeignCharactersBecomeReferences) {
   EXPECT_TRUE(CompileTemplate(again, def, &error)) << error.toStdString();
 }
 
+TEST(Template, NamesThatCannotBeWrittenBackAreRefused) {
+  // A name cannot hold a character reference, so a character the code page lacks, or a
+  // NUL, would make the saved template unreadable.
+  static const char withNul[] =
+      "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n<Report><Page Top\x00x=\"1\" Width=\"210\"/></Report>";
+  const QByteArray cases[] = {
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Report><Page Width=\"210\" Height=\"297\"/><Styl\xD1\x84/></Report>",
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Report Barva\xD1\x84=\"1\"><Page Width=\"210\" Height=\"297\"/></Report>",
+      QByteArray(withNul, sizeof withNul - 1),
+  };
+  for (const QByteArray& xml : cases) {
+    SCOPED_TRACE(xml.toStdString());
+    XmlNode root;
+    QString error;
+    EXPECT_FALSE(ReadTemplateXml(xml, root, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("Windows-1250"))) << error.toStdString();
+  }
+  // Czech letters in names are the code page's own and come back as they were.
+  const QByteArray czech = "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n<Report \x8A\xED\xF8ka=\"1\"/>\n";
+  XmlNode root;
+  QString error;
+  ASSERT_TRUE(ReadTemplateXml(czech, root, &error)) << error.toStdString();
+  EXPECT_EQ(WriteTemplateXml(root), czech);
+}
+
 TEST(Template, BrokenTemplatesAreRefusedWithTheReason) {
   struct Case {
     const char* xml;
