@@ -57,8 +57,10 @@ for t in "${targets[@]}"; do
   fi
 done
 
+passed=$(( ${#targets[@]} - ${#failed[@]} ))
 if [ "${#failed[@]}" -gt 0 ]; then
   echo "fuzzing found faults in: ${failed[*]} (inputs in $build/artifacts)" >&2
+  echo "fuzz: $passed passed, ${#failed[@]} failed"
   exit 1
 fi
-echo "fuzzing: no findings in ${#targets[@]} targets"
+echo "fuzz: $passed passed, 0 failed"
