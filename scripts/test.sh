@@ -18,8 +18,8 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 bash scripts/build.sh build -DKALMETRA_SANITIZE=OFF -DKALMETRA_BUILD_TESTS=ON -DKALMETRA_BUILD_BENCH=ON
 ctest --test-dir build --output-on-failure --no-tests=error
 
-bash scripts/build.sh build-asan -DKALMETRA_SANITIZE=ON -DKALMETRA_BUILD_TESTS=ON -DKALMETRA_BUILD_BENCH=OFF
-ctest --test-dir build-asan --output-on-failure --no-tests=error
-
 # A crash, leak, timeout or running out of memory in any reader fails the run.
 bash scripts/fuzz.sh 20
+
+bash scripts/build.sh build-asan -DKALMETRA_SANITIZE=ON -DKALMETRA_BUILD_TESTS=ON -DKALMETRA_BUILD_BENCH=OFF
+ctest --test-dir build-asan --output-on-failure --no-tests=error
