@@ -56,6 +56,17 @@ class OdolnostTest : public SeznamFixture {
     for (const char* nazev : kBezSeznamu) EXPECT_TRUE(h.Akce(QLatin1String(nazev))->isEnabled()) << nazev;
   }
 
+  // A catalogue of 3,000 films whose page in the middle is zeroed; its bytes.
+  QByteArray PoskozenyKatalog() {
+    Katalog(MnohoFilmu(3000));
+    QByteArray bytes = ReadAll(Db());
+    const qsizetype stranka = 4096, stranek = bytes.size() / stranka;
+    EXPECT_GT(stranek, 20);
+    bytes.replace(stranek / 2 * stranka, stranka, QByteArray(stranka, '\0'));
+    WriteAll(Db(), bytes);
+    return bytes;
+  }
+
   static QString Zpravy(const ScriptedSeam& seam) {
     QString text;
     for (const SeamCall& c : seam.Calls())
@@ -65,12 +76,7 @@ class OdolnostTest : public SeznamFixture {
 };
 
 TEST_F(OdolnostTest, ADamagedCatalogueOpensTheWindowWithoutTheListAndCloses) {
-  Katalog(MnohoFilmu(3000));
-  QByteArray bytes = ReadAll(Db());
-  const qsizetype stranka = 4096, stranek = bytes.size() / stranka;
-  ASSERT_GT(stranek, 20);
-  bytes.replace(stranek / 2 * stranka, stranka, QByteArray(stranka, '\0'));
-  WriteAll(Db(), bytes);
+  const QByteArray bytes = PoskozenyKatalog();
 
   ScopedScriptedSeam seam;
   auto h = Start();
@@ -88,11 +94,7 @@ TEST_F(OdolnostTest, ADamagedCatalogueOpensTheWindowWithoutTheListAndCloses) {
 }
 
 TEST_F(OdolnostTest, AReportOverAListThatBreaksOffEndsWithAMessageAndTheListClosed) {
-  Katalog(MnohoFilmu(3000));
-  QByteArray bytes = ReadAll(Db());
-  const qsizetype stranka = 4096, stranek = bytes.size() / stranka;
-  bytes.replace(stranek / 2 * stranka, stranka, QByteArray(stranka, '\0'));
-  WriteAll(Db(), bytes);
+  const QByteArray bytes = PoskozenyKatalog();
   QStringList chyby;
   const auto predtim = rpt::Interaction().ShowError;
   rpt::Interaction().ShowError = [&](const QString& text) { chyby << text; };
