@@ -304,7 +304,8 @@ TEST_F(OdolnostTest, AZeroCharacterIsRefusedInTypedTextAndInStatements) {
   });
   h->Akce("Akce_Filtr")->trigger();
   EXPECT_FALSE(napsano.contains(QChar(u'\0')));
-  EXPECT_THROW(h->Orvek3Database1.ExecSQL(std::string("SELECT 1;\0DELETE FROM Tabulka", 31)), orvek3::DatabaseError);
+  const char prikaz[] = "SELECT 1;\0DELETE FROM Tabulka";
+  EXPECT_THROW(h->Orvek3Database1.ExecSQL(std::string(prikaz, sizeof prikaz - 1)), orvek3::DatabaseError);
   EXPECT_EQ(RadkuVSouboru(), 3);
 }
 
