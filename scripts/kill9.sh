@@ -34,6 +34,10 @@ export QT_QPA_PLATFORM=offscreen
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kalmetra-kill9.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="$work/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+fi
 # No step may hang the run: each driver call has a limit of its own.
 limit=120
 
