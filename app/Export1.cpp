@@ -40,7 +40,7 @@ constexpr size_t kDavka = 1 << 16;  // bytes collected before they go to the fil
 // and no half-written one.
 class TVystup {
  public:
-  explicit TVystup(const QString& cesta) : soubor_(cesta), cesta_(cesta) {
+  explicit TVystup(const QString& cesta) : zaznam_(cesta), soubor_(cesta), cesta_(cesta) {
     if (!soubor_.open(QIODevice::WriteOnly))
       Chyba(QStringLiteral("Soubor \"%1\" nelze vytvořit.\r\n%2").arg(cesta_, Duvod()));
     data_.reserve(kDavka + 4096);
@@ -67,6 +67,7 @@ class TVystup {
 
   QString Duvod() const { return rpt::WriteErrorText(soubor_, cesta_, zapsano_); }
 
+  rpt::WriteRecord zaznam_;  // before the save file, so that it outlives its temporary
   QSaveFile soubor_;
   QString cesta_;
   qint64 zapsano_ = 0;

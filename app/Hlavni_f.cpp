@@ -23,6 +23,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include <write_error.h>
+
 #include "Aplikace.h"
 #include "DocasneSoubory.h"
 #include "Export1.h"
@@ -228,7 +230,10 @@ THlavni::THlavni(const QString& cestaProgramu, QWidget* parent) : QMainWindow(pa
 }
 
 THlavni::~THlavni() {
-  if (instance == this) instance = nullptr;
+  if (instance == this) {
+    instance = nullptr;
+    rpt::SetWriteRecordFolder(QString());
+  }
 }
 
 // ---------------------------------------------------------------- layout
@@ -440,6 +445,8 @@ void THlavni::UmistitOkno() {
 
 bool THlavni::Spustit() {
   OdstranitOpusteneDocasneSoubory(CestaProgramu);
+  // From now on the save files of exports, PDFs and templates are recorded here.
+  rpt::SetWriteRecordFolder(CestaProgramu);
   OdlozitPrilisVelkeNastaveni();
   NacistNastaveni();
   UmistitOkno();

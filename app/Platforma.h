@@ -21,6 +21,11 @@ bool ReplaceFileAtomically(const QString& path, const QByteArray& contents, QStr
 // it whether a temporary file named with a process id may still be in use.
 bool ProcesBezi(qint64 pid);
 
+// Another process than this one runs an executable that lies in the folder: another
+// instance of the program, when it is the program folder. Processes whose executable
+// cannot be looked at (other users') do not count.
+bool JinaInstanceZeSlozky(const QString& slozka);
+
 // Test hook: called with the temporary file's path once it is written and flushed, just
 // before the rename. Returning false makes the replacement fail as if interrupted there.
 // An empty function removes the hook.

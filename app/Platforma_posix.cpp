@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -80,6 +81,33 @@ bool ProcesBezi(qint64 pid) {
   if (pid <= 0 || pid > INT_MAX) return false;
   // Signal 0 only asks; EPERM means the process is there but belongs to someone else.
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+bool JinaInstanceZeSlozky(const QString& slozka) {
+  char resolved[PATH_MAX];
+  if (::realpath(QFile::encodeName(slozka).constData(), resolved) == nullptr) return false;
+  const std::string folder = resolved;
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return false;
+  const std::string self = std::to_string(::getpid());
+  bool found = false;
+  while (!found) {
+    const dirent* entry = ::readdir(proc);
+    if (entry == nullptr) break;
+    const std::string pid = entry->d_name;
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+    char exe[PATH_MAX];
+    const ssize_t length = ::readlink(("/proc/" + pid + "/exe").c_str(), exe, sizeof exe - 1);
+    if (length <= 0) continue;
+    std::string path(exe, static_cast<size_t>(length));
+    // An executable replaced on the disk while it runs (an update) still counts.
+    const std::string deleted = " (deleted)";
+    if (path.size() > deleted.size() && path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0)
+      path.resize(path.size() - deleted.size());
+    found = FolderOf(path) == folder;
+  }
+  ::closedir(proc);
+  return found;
 }
 
 void SetBeforeRenameHook(std::function<bool(const QString&)> hook) { Hook() = std::move(hook); }

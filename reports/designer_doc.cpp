@@ -69,6 +69,7 @@ void DesignerDoc::New() {
 }
 
 bool DesignerDoc::SaveTo(const QString& path, QString* error) {
+  const WriteRecord record(path);  // outlives the save file and its temporary
   QSaveFile file(path);
   const QByteArray bytes = Bytes();
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {

@@ -246,6 +246,7 @@ bool ExportPdf(const PreparedReport& report, const QString& path, const PdfInfo&
   QByteArray update;
   if (!InfoUpdate(pdf, info, update)) return fail(QStringLiteral("soubor PDF nemá očekávanou stavbu"));
   const qint64 size = pdf.size() + update.size();
+  const WriteRecord record(path);  // outlives the save file and its temporary
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly))
     return fail(QStringLiteral("soubor nelze otevřít pro zápis: %1").arg(WriteErrorText(file, path, size)));

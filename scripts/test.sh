@@ -17,6 +17,9 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 # test fails instead of passing.
 bash scripts/build.sh build -DKALMETRA_SANITIZE=OFF -DKALMETRA_BUILD_TESTS=ON -DKALMETRA_BUILD_BENCH=ON
 ctest --test-dir build --output-on-failure --no-tests=error
+# Every write of the program killed with SIGKILL at three moments each (kill9.sh names
+# the long form).
+bash scripts/kill9.sh --build build --kills 3
 
 # A crash, leak, timeout or running out of memory in any reader fails the run.
 bash scripts/fuzz.sh 20

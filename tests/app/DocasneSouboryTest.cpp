@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +37,20 @@ class DocasneSouboryTest : public test::ProgramovaSlozkaFixture {
     ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
   }
   bool Exists(const QString& relative) const { return QFileInfo::exists(dir_ + relative); }
+  // Another instance of the program: a process whose executable lies in the folder.
+  void StartAnotherInstance() {
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), dir_ + QStringLiteral("kalmetra")));
+    instance_.start(dir_ + QStringLiteral("kalmetra"), {QStringLiteral("60")});
+    ASSERT_TRUE(instance_.waitForStarted());
+  }
+  void TearDown() override {
+    if (instance_.state() != QProcess::NotRunning) {
+      instance_.kill();
+      instance_.waitForFinished();
+    }
+  }
+
+  QProcess instance_;
 };
 
 TEST_F(DocasneSouboryTest, OnlyStaleTemporariesOfOurWritersAreRemoved) {
@@ -77,6 +93,7 @@ TEST_F(DocasneSouboryTest, OnlyStaleTemporariesOfOurWritersAreRemoved) {
   };
   for (const QString& f : gone) Make(f, old);
   for (const QString& f : kept) Make(f, old);
+  StartAnotherInstance();
   Make(QStringLiteral("Ses/Novy.ksr.AbCdEf"));               // being written by another instance
   Make(QStringLiteral("Sestavy.ini.ZzZzZz"), old - 120);     // not yet old enough
   ASSERT_TRUE(QDir(dir_).mkdir(QStringLiteral("Slozka.ini.tmp") + kMrtvy + QStringLiteral("_1")));
@@ -95,6 +112,63 @@ TEST_F(DocasneSouboryTest, OnlyStaleTemporariesOfOurWritersAreRemoved) {
   EXPECT_TRUE(Exists(QStringLiteral("Sestavy.ini.ZzZzZz")));
   EXPECT_TRUE(QFileInfo(dir_ + QStringLiteral("Slozka.ini.tmp") + kMrtvy + QStringLiteral("_1")).isDir());
   EXPECT_TRUE(QFileInfo(dir_ + QStringLiteral("Odkaz.tmp") + kMrtvy + QStringLiteral("_1")).isSymLink());
+}
+
+TEST_F(DocasneSouboryTest, AloneItRemovesFreshTemporariesAndThoseOfRecordedWritesOfDeadProcesses) {
+  ASSERT_TRUE(QDir(dir_).mkdir(QStringLiteral("Ses")));
+  QTemporaryDir exporty;
+  ASSERT_TRUE(exporty.isValid());
+  const QString e = exporty.path() + QStringLiteral("/");
+  const auto zaznam = [&](const QString& nazev, const QByteArray& obsah) {
+    QFile f(dir_ + nazev);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(obsah);
+    ASSERT_TRUE(f.flush());
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-30), QFileDevice::FileModificationTime));
+  };
+  const auto exportni = [&](const QString& nazev, int age) {
+    QFile f(e + nazev);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    ASSERT_TRUE(f.flush());
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
+  };
+  const QString mrtvy = QStringLiteral("Kalmetra.zapis") + kMrtvy;
+  const QString zivy = QStringLiteral("Kalmetra.zapis") + QString::number(::getpid());
+  const auto vytvorit = [&] {
+    Make(QStringLiteral("Sestavy.ini.AbCdEf"));
+    Make(QStringLiteral("Ses/Novy.ksr.AbCdEf"));
+    zaznam(mrtvy + QStringLiteral("_0"), QFile::encodeName(e + QStringLiteral("seznam.csv")) + "\n" +
+                                             QFile::encodeName(e + QStringLiteral("cíl odkazu.xml")) + "\n");
+    zaznam(zivy + QStringLiteral("_1"), QFile::encodeName(e + QStringLiteral("sestava.pdf")) + "\n");
+    zaznam(mrtvy + QStringLiteral("_2"), QFile::encodeName(e + QStringLiteral("seznam.csv")));  // cut short
+    zaznam(mrtvy + QStringLiteral("_3"), "seznam.csv\n");  // no absolute path
+    for (const char* n : {"seznam.csv", "seznam.csv.QwErTy", "cíl odkazu.xml.zXcVbN", "sestava.pdf.AbCdEf",
+                          "jiny.csv.QwErTy", "seznam.csv.QwErT", "seznam.csv.QwErTy.bak", "seznam.csvQwErTy"})
+      exportni(QString::fromUtf8(n), 0);
+    exportni(QStringLiteral("seznam.csv.backup"), 60);  // the user's, older than the write
+  };
+
+  // Another instance may be writing any of them: only what is of dead processes by name goes.
+  vytvorit();
+  StartAnotherInstance();
+  EXPECT_EQ(OdstranitOpusteneDocasneSoubory(dir_), QStringList());
+  instance_.kill();
+  ASSERT_TRUE(instance_.waitForFinished());
+  ASSERT_TRUE(QFile::remove(dir_ + QStringLiteral("kalmetra")));
+
+  QStringList removed = OdstranitOpusteneDocasneSoubory(dir_);
+  removed.sort();
+  QStringList expected = {dir_ + QStringLiteral("Sestavy.ini.AbCdEf"), dir_ + QStringLiteral("Ses/Novy.ksr.AbCdEf"),
+                          dir_ + mrtvy + QStringLiteral("_0"),         dir_ + mrtvy + QStringLiteral("_2"),
+                          dir_ + mrtvy + QStringLiteral("_3"),         e + QStringLiteral("seznam.csv.QwErTy"),
+                          e + QStringLiteral("cíl odkazu.xml.zXcVbN")};
+  expected.sort();
+  EXPECT_EQ(removed, expected);
+  for (const char* n : {"seznam.csv", "sestava.pdf.AbCdEf", "jiny.csv.QwErTy", "seznam.csv.QwErT",
+                        "seznam.csv.QwErTy.bak", "seznam.csvQwErTy", "seznam.csv.backup"})
+    EXPECT_TRUE(QFileInfo::exists(e + QString::fromUtf8(n))) << n;
+  EXPECT_TRUE(Exists(zivy + QStringLiteral("_1")));  // its writer still runs
 }
 
 TEST_F(DocasneSouboryTest, StartUpRemovesThemWithoutASeparateFolder) {
