@@ -533,7 +533,10 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
         case HAlign::Left: it.frame = 0; break;
         case HAlign::Center:
         case HAlign::Right:
-          if (turn == 0) {
+          if (turn == 0 && run.contains(QChar(kTotalPagesMark))) {
+            // Aligned in its box once the page count replaces the mark (see Run).
+            it.frame = o.halign == HAlign::Center ? 1 : 2;
+          } else if (turn == 0) {
             // Placed here, where widths of repeated texts are measured once, not on every
             // painting; the run's box is then the text itself.
             const double tw = Width(it.font, run) * kMmPerUnit;
@@ -963,8 +966,17 @@ bool Preparer::Run(QString* error) {
 
   const QString total = QString::number(out_.pages.size());
   for (PreparedPage& p : out_.pages)
-    for (PreparedItem& it : p.items)
-      if (it.kind == ItemKind::Text && it.text.contains(QChar(kTotalPagesMark))) it.text.replace(QChar(kTotalPagesMark), total);
+    for (PreparedItem& it : p.items) {
+      if (it.kind != ItemKind::Text || !it.text.contains(QChar(kTotalPagesMark))) continue;
+      it.text.replace(QChar(kTotalPagesMark), total);
+      if (it.turn == 0 && it.frame != 0) {
+        // Centred or right-aligned in its box now that the text is final.
+        const double tw = Width(it.font, it.text) * kMmPerUnit;
+        it.x += static_cast<float>(it.frame == 1 ? (it.w - tw) / 2 : it.w - tw);
+        it.w = static_cast<float>(tw);
+        it.frame = 0;
+      }
+    }
   return true;
 }
 

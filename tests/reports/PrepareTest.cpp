@@ -494,3 +494,43 @@ TEST(Prepare, GroupKeptTogetherMovesWholeToTheNextPage) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, PageCountTextsAreAlignedWithTheirFinalText) {
+  // One row per page: the footer's texts are measured with the real page count.
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"20\" LeftMargin=\"10\" RightMargin=\"10\" TopMargin=\"0\" BottomMargin=\"0\">"
+      "<Band Type=\"MasterData\" Height=\"10\"><Text Name=\"T\" Width=\"80\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+      "<Band Type=\"PageFooter\" Height=\"10\">"
+      "<Text Name=\"Vpravo\" Left=\"100\" Width=\"40\" Height=\"5\" HAlign=\"Right\">[TotalPages#]</Text>"
+      "<Text Name=\"Stred\" Left=\"0\" Width=\"90\" Height=\"5\" HAlign=\"Center\">Strana [Page#] z [TotalPages#]</Text>"
+      "</Band></Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  for (int pages : {1, 13, 250}) {
+    SCOPED_TRACE(pages);
+    MemorySource films = Films(pages);
+    const PreparedReport r = Prepare(def, films);
+    ASSERT_EQ(r.pages.size(), static_cast<size_t>(pages));
+    for (size_t p : {size_t{0}, r.pages.size() - 1}) {
+      const PreparedItem* right = FindRun(r, p, QString::number(pages));
+      const PreparedItem* centre = FindRun(r, p, QStringLiteral("Strana %1 z %2").arg(p + 1).arg(pages));
+      ASSERT_TRUE(right && centre);
+      const QFontMetricsF fm(LayoutFont(r.fonts[right->font]));
+      const double mm = 25.4 / kLayoutDpi;
+      const double rightWidth = fm.horizontalAdvance(right->text) * mm;
+      // The box's inner right edge: left margin, object left and width, less the air.
+      const double innerRight = 10 + 100 + 40 - 0.5;
+      EXPECT_LE(right->x + rightWidth, innerRight + 0.01);
+      EXPECT_GE(right->x + rightWidth, innerRight - 0.1);
+      const QFontMetricsF fc(LayoutFont(r.fonts[centre->font]));
+      const double centreWidth = fc.horizontalAdvance(centre->text) * mm;
+      EXPECT_NEAR(centre->x + centreWidth / 2, 10 + 45, 0.1);
+      EXPECT_NEAR(centre->w, centreWidth, 0.01);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace rpt
