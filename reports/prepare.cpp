@@ -79,7 +79,9 @@ struct FontCache {
 class Preparer {
  public:
   Preparer(const ReportDef& report, DataSource& source, PreparedReport& out, const ProgressFn& progress)
-      : report_(report), page_(report.pages.front()), src_(source), out_(out), progress_(progress) {}
+      : report_(report), page_(report.pages.front()), src_(source), out_(out), progress_(progress) {
+    groupOrder_.setCaseSensitivity(Qt::CaseInsensitive);
+  }
 
   bool Run(QString* error);
 
@@ -124,6 +126,8 @@ class Preparer {
   double FullWidth() const { return page_.width - page_.leftMargin - page_.rightMargin; }
   void ReadRow();
   void ReadNumbers();
+  // Group values compare as the rows are ordered: letter case ignored.
+  bool SameGroupValue(const QString& a, const QString& b) const { return a == b || groupOrder_.compare(a, b) == 0; }
 
   const ReportDef& report_;
   const PageDef& page_;
@@ -181,6 +185,7 @@ class Preparer {
   std::vector<Acc> groupAcc_;
   std::vector<bool> groupOpen_;
   std::vector<std::vector<QString>> groupRows_;  // by level: the row that opened the group
+  QCollator groupOrder_{QLocale(QLocale::Czech)};
 };
 
 bool Preparer::Check(QString* error) {
@@ -837,11 +842,9 @@ bool Preparer::Run(QString* error) {
       keys.emplace_back(std::move(key), rows.size());
       rows.push_back(cur_);
     }
-    QCollator collator{QLocale(QLocale::Czech)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
       for (qsizetype i = 0; i < a.first.size(); ++i)
-        if (const int c = collator.compare(a.first[i], b.first[i]); c != 0) return c < 0;
+        if (const int c = groupOrder_.compare(a.first[i], b.first[i]); c != 0) return c < 0;
       return false;
     });
     std::vector<std::vector<QString>> ordered;
@@ -863,14 +866,19 @@ bool Preparer::Run(QString* error) {
       for (size_t l = 0; l <= upTo; ++l) v << Eval(groupHeaders_[l]->condition, Ctx{nullptr, &rows[r]});
       return v;
     };
+    auto same = [&](const QStringList& a, const QStringList& b, size_t upTo) {
+      for (size_t l = 0; l <= upTo; ++l)
+        if (!SameGroupValue(a[static_cast<qsizetype>(l)], b[static_cast<qsizetype>(l)])) return false;
+      return true;
+    };
     const QStringList own = values(from, level);
     double height = Layout(*groupHeaders_[level], Ctx{&groupAcc_[level], &rows[from]}, ColumnWidth(), 0).height;
     QStringList inner = values(from, levels - 1);
     for (size_t r = from; r < rows.size(); ++r) {
       const QStringList v = values(r, levels - 1);
-      if (v.mid(0, static_cast<qsizetype>(level) + 1) != own) break;
+      if (!same(v, own, level)) break;
       for (size_t l = level + 1; l < levels; ++l) {
-        if (r > from && v[static_cast<qsizetype>(l)] != inner[static_cast<qsizetype>(l)]) {
+        if (r > from && !SameGroupValue(v[static_cast<qsizetype>(l)], inner[static_cast<qsizetype>(l)])) {
           for (size_t k = l; k < levels; ++k) {
             if (groupFooters_[k]) height += groupFooters_[k]->height;
             height += groupHeaders_[k]->height;
@@ -900,7 +908,7 @@ bool Preparer::Run(QString* error) {
     size_t changed = levels;
     for (size_t level = 0; level < levels; ++level) {
       const QString v = Eval(groupHeaders_[level]->condition, curCtx);
-      if ((first || v != groupValues[level]) && changed == levels) changed = level;
+      if ((first || !SameGroupValue(v, groupValues[level])) && changed == levels) changed = level;
       groupValues[level] = v;
     }
     if (!first) {

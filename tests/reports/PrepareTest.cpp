@@ -534,3 +534,23 @@ TEST(Prepare, PageCountTextsAreAlignedWithTheirFinalText) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, GroupValuesDifferingOnlyInLetterCaseStayOneGroup) {
+  const ReportDef def = CompileShipped(QStringLiteral("FilmyPodleZanru.ksr"));
+  MemorySource films = Films(3, {QStringLiteral("Drama"), QStringLiteral("drama"), QStringLiteral("Drama")});
+  const QStringList texts = PageTexts(Prepare(def, films), 0);
+  EXPECT_EQ(texts.count(QStringLiteral("Filmů v žánru: 3")), 1);
+  EXPECT_EQ(texts.filter(QStringLiteral("Filmů v žánru")).size(), 1);
+  // Without gathering the rows the same values make one group too.
+  ReportDef plain = def;
+  for (BandDef& b : plain.pages[0].bands) b.sortRows = false;
+  MemorySource again = Films(4, {QStringLiteral("Drama"), QStringLiteral("DRAMA"), QStringLiteral("drama"), QStringLiteral("Komedie")});
+  const QStringList loose = PageTexts(Prepare(plain, again), 0);
+  EXPECT_EQ(loose.filter(QStringLiteral("Filmů v žánru")), (QStringList{"Filmů v žánru: 3", "Filmů v žánru: 1"}));
+}
+
+}  // namespace
+}  // namespace rpt
