@@ -602,7 +602,8 @@ void Preparer::StartPage() {
   y_ = page_.topMargin;
   column_ = 0;
   bottom_ = page_.height - page_.bottomMargin - (pageFooter_ ? pageFooter_->height : 0);
-  const Ctx ctx{&reportAcc_, &prev_};
+  // The row about to be placed is the page's first (on page one the report's first).
+  const Ctx ctx{&reportAcc_, &cur_};
   if (pageNo_ == 1 && title_) {
     LaidBand lb = Layout(*title_, ctx, FullWidth(), 0);
     Place(lb, page_.leftMargin);
@@ -894,10 +895,12 @@ bool Preparer::Run(QString* error) {
     return height;
   };
 
+  if (!buffered) src_.First();
+  if (buffered && !rows.empty()) cur_ = rows.front();
+  else if (!buffered && !src_.Eof()) ReadRow();
   StartPage();
   bool first = true;
   int row = 0;
-  if (!buffered) src_.First();
   for (; !atEnd() && !Stopped(); advance()) {
     rowFirstPage_ = pageNo_;
     orvek3::platform::ClearUpperVectorState();  // Qt's text code leaves it set, row after row

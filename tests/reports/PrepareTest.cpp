@@ -554,3 +554,25 @@ TEST(Prepare, GroupValuesDifferingOnlyInLetterCaseStayOneGroup) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, TitleAndPageHeaderShowTheFirstRowOfTheirPage) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"60\" TopMargin=\"0\" BottomMargin=\"0\">"
+      "<Band Type=\"ReportTitle\" Height=\"10\"><Text Name=\"N\" Width=\"150\" Height=\"5\">N [RptDataset1.\"Titul\"]</Text></Band>"
+      "<Band Type=\"PageHeader\" Height=\"10\"><Text Name=\"H\" Width=\"150\" Height=\"5\">H [RptDataset1.\"Titul\"]</Text></Band>"
+      "<Band Type=\"MasterData\" Height=\"10\"><Text Name=\"T\" Width=\"150\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+      "</Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  // Page one holds the title, the header and rows 1 to 4; page two the header and rows 5 to 9.
+  MemorySource films = Films(9);
+  const PreparedReport r = Prepare(def, films);
+  ASSERT_EQ(r.pages.size(), 2u);
+  EXPECT_EQ(PageTexts(r, 0).mid(0, 3), (QStringList{"N " + FilmTitle(1), "H " + FilmTitle(1), FilmTitle(1)}));
+  EXPECT_EQ(PageTexts(r, 1).mid(0, 2), (QStringList{"H " + FilmTitle(5), FilmTitle(5)}));
+}
+
+}  // namespace
+}  // namespace rpt
