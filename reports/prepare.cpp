@@ -121,6 +121,12 @@ class Preparer {
   void ColumnHeaderIfDue();
   // addRowToPage: the row counts for the page the band lands on.
   void PlaceBand(const BandDef* band, const Ctx& ctx, bool dataArea, int row = 0, bool addRowToPage = false);
+  // Moves on to the next column, keeping how far down the columns reach.
+  void NextColumn() {
+    columnsBottom_ = std::max(columnsBottom_, y_);
+    ++column_;
+    y_ = dataTop_;
+  }
   double ColumnWidth() const;
   double ColumnX() const { return page_.leftMargin + column_ * (ColumnWidth() + page_.columnGap); }
   double FullWidth() const { return page_.width - page_.leftMargin - page_.rightMargin; }
@@ -164,6 +170,7 @@ class Preparer {
   int lineNo_ = 0;
   double y_ = 0, bottom_ = 0, dataTop_ = 0;
   int column_ = 0;
+  double columnsBottom_ = 0;  // lowest bottom of the columns left on this page
   bool columnHeaderDue_ = true;
   bool dataOnPage_ = false;
   bool cancelled_ = false;
@@ -601,6 +608,7 @@ void Preparer::StartPage() {
   pageAcc_.Reset(aggSlots_.size());
   y_ = page_.topMargin;
   column_ = 0;
+  columnsBottom_ = 0;
   bottom_ = page_.height - page_.bottomMargin - (pageFooter_ ? pageFooter_->height : 0);
   // The row about to be placed is the page's first (on page one the report's first).
   const Ctx ctx{&reportAcc_, &cur_};
@@ -653,8 +661,7 @@ void Preparer::Ensure(double height, bool dataArea) {
   if (dataArea) ColumnHeaderIfDue();
   if (y_ + height <= bottom_ + kEps) return;
   if (dataArea && column_ + 1 < page_.columns) {
-    ++column_;
-    y_ = dataTop_;
+    NextColumn();
     return;
   }
   // A band taller than a whole empty page is split where it stands.
@@ -745,8 +752,7 @@ void Preparer::PlaceSplit(LaidBand& lb, bool dataArea) {
     for (const PreparedItem& it : rest) next = std::min(next, static_cast<double>(it.y));
     offset = next;
     if (dataArea && column_ + 1 < page_.columns) {
-      ++column_;
-      y_ = dataTop_;
+      NextColumn();
     } else {
       EndPage();
       StartPage();
@@ -933,8 +939,7 @@ bool Preparer::Run(QString* error) {
                              (columnHeader_ ? columnHeader_->height : 0);
         if (y_ + height > bottom_ + kEps && height <= fresh + kEps) {
           if (column_ + 1 < page_.columns) {
-            ++column_;
-            y_ = dataTop_;
+            NextColumn();
           } else {
             EndPage();
             StartPage();
@@ -959,6 +964,8 @@ bool Preparer::Run(QString* error) {
   if (!cancelled_ && !failed_) {
     if (!first)
       for (size_t level = levels; level-- > 0;) PlaceBand(groupFooters_[level], Ctx{&groupAcc_[level], &prev_}, true);
+    // The summary spans every column: it starts below the lowest of them.
+    y_ = std::max(y_, columnsBottom_);
     PlaceBand(summary_, Ctx{&reportAcc_, &prev_}, false);
   }
   if (failed_) {

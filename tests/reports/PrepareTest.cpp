@@ -576,3 +576,32 @@ TEST(Prepare, TitleAndPageHeaderShowTheFirstRowOfTheirPage) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, SummaryOfAMultiColumnReportStartsBelowTheLowestColumn) {
+  auto make = [](int summaryHeight) {
+    return test::Compile(QStringLiteral(
+        "<Report><Page Width=\"210\" Height=\"100\" TopMargin=\"10\" BottomMargin=\"10\" Columns=\"2\" ColumnGap=\"10\">"
+        "<Band Type=\"MasterData\" Height=\"30\"><Text Name=\"T\" Width=\"80\" Height=\"5\">[RptDataset1.\"Titul\"]</Text></Band>"
+        "<Band Type=\"ReportSummary\" Height=\"%1\"><Text Name=\"S\" Width=\"80\" Height=\"5\">Celkem [COUNT]</Text></Band>"
+        "</Page></Report>").arg(summaryHeight).toUtf8());
+  };
+  // Two rows fill column 1 down to 70 mm, the third starts column 2 at the top.
+  MemorySource films = Films(3);
+  const PreparedReport r = Prepare(make(15), films);
+  ASSERT_EQ(r.pages.size(), 1u);
+  const PreparedItem* summary = FindRun(r, 0, QStringLiteral("Celkem 3"));
+  ASSERT_TRUE(summary);
+  EXPECT_NEAR(summary->y, 70, 0.01);
+  // No room below the columns: the summary goes to the next page.
+  MemorySource again = Films(3);
+  const PreparedReport next = Prepare(make(25), again);
+  ASSERT_EQ(next.pages.size(), 2u);
+  ASSERT_TRUE(FindRun(next, 1, QStringLiteral("Celkem 3")));
+  EXPECT_NEAR(FindRun(next, 1, QStringLiteral("Celkem 3"))->y, 10, 0.01);
+}
+
+}  // namespace
+}  // namespace rpt
