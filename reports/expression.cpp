@@ -113,23 +113,90 @@ Expression ParseExpression(const QString& source) {
 }
 
 bool ReadNumber(const QString& text, double& value) {
-  static const QRegularExpression re(QStringLiteral(R"re(^\s*([+-]?\d+(?:[.,]\d+)?))re"));
-  const auto m = re.match(text);
-  if (!m.hasMatch()) return false;
-  QString digits = m.captured(1);
-  digits.replace(u',', u'.');
-  bool ok = false;
-  value = digits.toDouble(&ok);
-  return ok;
+  // Read by hand: it runs for every row and aggregated field, so it allocates nothing.
+  const qsizetype n = text.size();
+  auto digit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
+  // A thousands separator: space, no-break space or narrow no-break space.
+  auto separator = [&](qsizetype k) {
+    return k < n && (text[k] == u' ' || text[k] == QChar(0x00A0) || text[k] == QChar(0x202F));
+  };
+  qsizetype i = 0;
+  while (i < n && text[i].isSpace()) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == u'+' || text[i] == u'-' || text[i] == QChar(0x2212))) {
+    negative = text[i] != u'+';
+    ++i;
+  }
+  if (!digit(i)) return false;
+  unsigned long long mantissa = 0;
+  int digits = 0, decimals = 0;
+  bool exact = true;  // the digits fit the mantissa
+  auto take = [&](qsizetype k) {
+    if (mantissa == 0 && text[k] == u'0') return;  // leading zeros
+    if (digits >= 15) {
+      exact = false;
+      return;
+    }
+    mantissa = mantissa * 10 + static_cast<unsigned>(text[k].unicode() - u'0');
+    ++digits;
+  };
+  QString slow;  // only for numbers longer than the mantissa holds
+  const qsizetype begin = i;
+  while (digit(i)) take(i++);
+  // Groups of three after one to three digits: "1 234 567".
+  if (i - begin <= 3) {
+    while (separator(i) && digit(i + 1) && digit(i + 2) && digit(i + 3) && !digit(i + 4)) {
+      take(i + 1);
+      take(i + 2);
+      take(i + 3);
+      i += 4;
+    }
+  }
+  const qsizetype wholeEnd = i;
+  if (i < n && (text[i] == u'.' || text[i] == u',') && digit(i + 1)) {
+    ++i;
+    while (digit(i)) {
+      if (mantissa != 0 || text[i] != u'0') {
+        if (digits >= 15) exact = false;
+        else {
+          mantissa = mantissa * 10 + static_cast<unsigned>(text[i].unicode() - u'0');
+          ++digits;
+        }
+      }
+      if (exact) ++decimals;
+      ++i;
+    }
+  }
+  if (!exact || decimals > 22) {
+    for (qsizetype k = begin; k < i; ++k) {
+      if (k < wholeEnd && separator(k)) continue;
+      slow += text[k] == u',' ? QChar(u'.') : text[k];
+    }
+    bool ok = false;
+    value = slow.toDouble(&ok);
+    if (!ok) return false;
+  } else {
+    // Both exact (below 2^53 and 10^22), so the quotient is rounded once, like a parser's.
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    value = static_cast<double>(mantissa) / kPow10[decimals];
+  }
+  if (negative) value = -value;
+  return true;
 }
 
 QString FormatNumber(double value) {
-  if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
-    return QString::number(static_cast<long long>(value));
-  QString s = QString::number(value, 'f', 2);
+  if (!std::isfinite(value)) return QString::number(value);
+  // Two decimals at most, a decimal comma, thousands apart: "1 234,5". A value that rounds
+  // to zero is "0", never "-0".
+  QString s = QString::number(std::fabs(value), 'f', 2);
   while (s.endsWith(u'0')) s.chop(1);
   if (s.endsWith(u'.')) s.chop(1);
-  s.replace(u'.', u',');
+  qsizetype point = s.indexOf(u'.');
+  if (point < 0) point = s.size();
+  else s[point] = u',';
+  for (qsizetype k = point - 3; k > 0; k -= 3) s.insert(k, u' ');
+  if (value < 0 && s != QLatin1String("0")) s.prepend(u'-');
   return s;
 }
 

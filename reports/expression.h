@@ -27,10 +27,12 @@ struct Expression {
 // "[[" is a "[", a bracket text that is no expression stays as it stands.
 Expression ParseExpression(const QString& source);
 
-// A number read from a text: optional sign, digits, a decimal point or comma; text after
-// the number (" min") is allowed. False for a text that does not start with a number.
+// A number read from a text: optional sign, digits (thousands may be set apart by a space
+// or a no-break space, "1 234"), a decimal point or comma; text after the number (" min")
+// is allowed. False for a text that does not start with a number.
 bool ReadNumber(const QString& text, double& value);
-// An aggregate result: whole numbers without decimals, others with a decimal comma.
+// An aggregate result the Czech way: thousands set apart by a space, at most two decimals
+// after a comma ("1 234,5"); whole numbers without decimals; never "-0".
 QString FormatNumber(double value);
 
 }  // namespace rpt

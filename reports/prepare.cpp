@@ -250,7 +250,7 @@ QString Preparer::Eval(const Expression& e, const Ctx& ctx) const {
       case SegKind::Date: s += date_; break;
       case SegKind::Time: s += time_; break;
       case SegKind::Line: s += QString::number(lineNo_); break;
-      case SegKind::Count: s += QString::number(ctx.acc ? ctx.acc->count : 0); break;
+      case SegKind::Count: s += FormatNumber(static_cast<double>(ctx.acc ? ctx.acc->count : 0)); break;
       case SegKind::Sum:
       case SegKind::Min:
       case SegKind::Max:

@@ -75,7 +75,8 @@ TEST(Prepare, GroupsBreakOnTheConditionWithCountsAndTotals) {
   EXPECT_LT(all.indexOf(QStringLiteral("Filmů v žánru: 10")), all.indexOf(QStringLiteral("Komedie")));
   long long total = 0;
   for (int i = 1; i <= 30; ++i) total += 80 + i % 60;
-  EXPECT_TRUE(all.contains(QStringLiteral("Celková stopáž: %1 min").arg(total)));
+  ASSERT_EQ(total, 2865);
+  EXPECT_TRUE(all.contains(QStringLiteral("Celková stopáž: 2 865 min")));
   EXPECT_TRUE(all.contains(QStringLiteral("Celkem filmů: 30")));
 
   // Rows of one genre are brought together, genres in Czech order, films in source order.
@@ -601,6 +602,40 @@ TEST(Prepare, SummaryOfAMultiColumnReportStartsBelowTheLowestColumn) {
   ASSERT_EQ(next.pages.size(), 2u);
   ASSERT_TRUE(FindRun(next, 1, QStringLiteral("Celkem 3")));
   EXPECT_NEAR(FindRun(next, 1, QStringLiteral("Celkem 3"))->y, 10, 0.01);
+}
+
+}  // namespace
+}  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, NumbersAreReadAndPrintedTheCzechWay) {
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\">"
+      "<Band Type=\"MasterData\" Height=\"5\"/>"
+      "<Band Type=\"ReportSummary\" Height=\"5\"><Text Name=\"S\" Width=\"150\" Height=\"5\">"
+      "[SUM(RptDataset1.\"Stopaz\")]|[MIN(RptDataset1.\"Stopaz\")]|[MAX(RptDataset1.\"Stopaz\")]|"
+      "[AVG(RptDataset1.\"Stopaz\")]</Text></Band></Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  auto summary = [&](const QStringList& values) {
+    MemorySource s(QStringLiteral("RptDataset1"), test::FilmFields());
+    for (const QString& v : values) s.AddRow({"", "", "", v, "", "", "", "", "", ""});
+    return PageTexts(Prepare(def, s), 0).join(u'/');
+  };
+  // Thousands set apart by a space, a no-break space or a narrow one; a group of two or
+  // four digits is no group.
+  EXPECT_EQ(summary({QStringLiteral("1 234"), QString::fromUtf8("1\u00a0000 min"), QStringLiteral("12,5"),
+                     QString::fromUtf8("1\u202f000\u202f000"), QStringLiteral("3 4567")}),
+            QStringLiteral("1 002 249,5|3|1 000 000|200 449,9"));
+  // Nothing rounds to "-0".
+  EXPECT_EQ(summary({QStringLiteral("-0,001"), QStringLiteral("-0,002")}), QStringLiteral("0|0|0|0"));
+  EXPECT_EQ(summary({QStringLiteral("-1234567,25")}), QStringLiteral("-1 234 567,25|-1 234 567,25|-1 234 567,25|-1 234 567,25"));
+  double v = 0;
+  EXPECT_TRUE(ReadNumber(QStringLiteral("0,05"), v));
+  EXPECT_EQ(v, 0.05);
+  EXPECT_TRUE(ReadNumber(QStringLiteral("12345678901234567890,5"), v));
+  EXPECT_EQ(v, 12345678901234567890.5);
 }
 
 }  // namespace

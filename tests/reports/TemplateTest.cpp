@@ -248,7 +248,7 @@ TEST(Expression, SegmentsOfAMemo) {
   EXPECT_EQ(v, -1.5);
   EXPECT_FALSE(ReadNumber(QStringLiteral("neznámá"), v));
   EXPECT_FALSE(ReadNumber(QString(), v));
-  EXPECT_EQ(FormatNumber(1234), QStringLiteral("1234"));
+  EXPECT_EQ(FormatNumber(1234), QStringLiteral("1 234"));
   EXPECT_EQ(FormatNumber(2.5), QStringLiteral("2,5"));
 }
 
