@@ -20,20 +20,34 @@ bool ParseFieldRef(const QString& text, Segment& seg) {
   return true;
 }
 
+// A name and a dot, as a field reference begins: a bracket text like that which is no
+// field reference is a mistyped one (a field without its data set's name is left empty).
+bool MistypedFieldRef(const QString& text, Segment& seg) {
+  static const QRegularExpression re(QStringLiteral(R"re(^\s*([A-Za-z_][A-Za-z0-9_]*)\s*\.)re"));
+  const auto m = re.match(text);
+  if (!m.hasMatch()) return false;
+  seg.kind = SegKind::Field;
+  seg.dataSet = m.captured(1);
+  seg.field.clear();
+  return true;
+}
+
 bool ParseInner(const QString& inner, Segment& seg) {
   const QString t = inner.trimmed();
-  if (t == QLatin1String("Page#")) { seg.kind = SegKind::Page; return true; }
-  if (t == QLatin1String("TotalPages#")) { seg.kind = SegKind::TotalPages; return true; }
-  if (t == QLatin1String("Date")) { seg.kind = SegKind::Date; return true; }
-  if (t == QLatin1String("Time")) { seg.kind = SegKind::Time; return true; }
-  if (t == QLatin1String("Line#")) { seg.kind = SegKind::Line; return true; }
-  if (t.compare(QLatin1String("COUNT"), Qt::CaseInsensitive) == 0) { seg.kind = SegKind::Count; return true; }
+  // Keywords are one rule: letter case ignored.
+  auto is = [&](const char* keyword) { return t.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0; };
+  if (is("Page#")) { seg.kind = SegKind::Page; return true; }
+  if (is("TotalPages#")) { seg.kind = SegKind::TotalPages; return true; }
+  if (is("Date")) { seg.kind = SegKind::Date; return true; }
+  if (is("Time")) { seg.kind = SegKind::Time; return true; }
+  if (is("Line#")) { seg.kind = SegKind::Line; return true; }
+  if (is("COUNT")) { seg.kind = SegKind::Count; return true; }
   static const QRegularExpression agg(QStringLiteral(R"re(^(SUM|MIN|MAX|AVG)\s*\((.*)\)$)re"),
                                       QRegularExpression::CaseInsensitiveOption);
   if (auto m = agg.match(t); m.hasMatch()) {
     QString arg = m.captured(2).trimmed();
     if (arg.startsWith(u'[') && arg.endsWith(u']')) arg = arg.mid(1, arg.size() - 2);
-    if (!ParseFieldRef(arg, seg)) return false;
+    if (!ParseFieldRef(arg, seg)) return MistypedFieldRef(arg, seg);
     const QString f = m.captured(1).toUpper();
     seg.kind = f == QLatin1String("SUM") ? SegKind::Sum
                : f == QLatin1String("MIN") ? SegKind::Min
@@ -42,7 +56,7 @@ bool ParseInner(const QString& inner, Segment& seg) {
     return true;
   }
   if (ParseFieldRef(t, seg)) { seg.kind = SegKind::Field; return true; }
-  return false;
+  return MistypedFieldRef(t, seg);
 }
 
 void AppendLiteral(std::vector<Segment>& out, const QString& text) {

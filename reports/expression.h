@@ -14,7 +14,7 @@ struct Segment {
   SegKind kind = SegKind::Literal;
   QString text;     // the literal, or the source text of the expression
   QString dataSet;  // field and aggregates: the data set's user name
-  QString field;    // field and aggregates: the field name
+  QString field;    // field and aggregates: the field name; empty for a mistyped reference
 };
 
 struct Expression {

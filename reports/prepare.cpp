@@ -201,7 +201,7 @@ bool Preparer::Check(QString* error) {
   // Slots for the fields the template uses, in the order first used.
   auto use = [&](const Expression& e) {
     for (const Segment& s : e.segments) {
-      if (s.dataSet.isEmpty()) continue;
+      if (s.dataSet.isEmpty() || s.field.isEmpty()) continue;
       const int index = static_cast<int>(names.indexOf(s.field));
       if (fieldSlot_.find(s.field) == fieldSlot_.end()) {
         fieldSlot_.emplace(s.field, static_cast<int>(sourceIndex_.size()));
@@ -241,6 +241,10 @@ QString Preparer::Eval(const Expression& e, const Ctx& ctx) const {
     switch (seg.kind) {
       case SegKind::Literal: s += seg.text; break;
       case SegKind::Field: {
+        if (seg.field.isEmpty()) {  // not naming the report's data set: plain text
+          s += seg.text;
+          break;
+        }
         const int slot = FieldSlot(seg.field);
         if (ctx.values && slot >= 0 && static_cast<size_t>(slot) < ctx.values->size()) s += (*ctx.values)[slot];
         break;
@@ -1006,7 +1010,13 @@ bool CheckFieldReferences(const ReportDef& report, const DataSource& source, QSt
     for (const Segment& s : e.segments) {
       if (s.dataSet.isEmpty()) continue;
       QString why;
-      if (s.dataSet.compare(source.UserName(), Qt::CaseInsensitive) != 0)
+      const bool ours = s.dataSet.compare(source.UserName(), Qt::CaseInsensitive) == 0;
+      if (s.field.isEmpty()) {
+        // A bracket text that only looks like a reference stays text, unless it names our data set.
+        if (ours)
+          why = QStringLiteral("%1: chybně zapsaný odkaz na pole ve výrazu %2; pole se zapisuje jako [%3.\"Název pole\"]")
+                    .arg(owner, s.text, source.UserName());
+      } else if (!ours)
         why = QStringLiteral("%1: neznámý zdroj dat „%2“ ve výrazu %3").arg(owner, s.dataSet, s.text);
       else if (!names.contains(s.field))
         why = QStringLiteral("%1: neznámé pole „%2“ ve výrazu %3").arg(owner, s.field, s.text);

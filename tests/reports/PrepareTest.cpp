@@ -640,3 +640,51 @@ TEST(Prepare, NumbersAreReadAndPrintedTheCzechWay) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, KeywordsIgnoreLetterCaseAndMistypedFieldsAreReported) {
+  auto compile = [](const QString& memo) {
+    return test::Compile(QStringLiteral("<Report><Page Width=\"210\" Height=\"297\">"
+                                        "<Band Type=\"MasterData\" Name=\"Data1\" Height=\"5\">"
+                                        "<Text Name=\"Popis\" Width=\"150\" Height=\"5\">%1</Text></Band></Page></Report>")
+                             .arg(memo)
+                             .toUtf8());
+  };
+  const ReportDef keywords = compile(QStringLiteral("[page#] z [TOTALPAGES#], [date] [TIME], [line#]. [rptdataset1.&quot;Titul&quot;] [count]"));
+  ASSERT_EQ(keywords.pages.size(), 1u);
+  MemorySource one = Films(1);
+  const QStringList texts = PageTexts(Prepare(keywords, one), 0);
+  ASSERT_EQ(texts.size(), 1);
+  static const QRegularExpression shape(QStringLiteral("^1 z 1, \\d{1,2}\\. \\d{1,2}\\. \\d{4} \\d{1,2}:\\d\\d, 1\\. (.*) 1$"));
+  const auto m = shape.match(texts[0]);
+  EXPECT_TRUE(m.hasMatch()) << texts[0].toStdString();
+  EXPECT_EQ(m.captured(1), FilmTitle(1));
+
+  // A reference to the data set that is no field reference is an error naming the object.
+  for (const char* memo : {"[RptDataset1.&quot;Titl&quot;]", "[RptDataset1.Titl]", "[RptDataset1.&quot;Titul]",
+                           "[RptDataset1.Stopáž]", "[RptDataset1.]", "[rptdataset1 . Titul x]"}) {
+    SCOPED_TRACE(memo);
+    const ReportDef def = compile(QString::fromUtf8(memo));
+    ASSERT_EQ(def.pages.size(), 1u);
+    MemorySource films = Films(2);
+    PreparedReport out;
+    QString error;
+    EXPECT_FALSE(PrepareReport(def, films, out, &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("objekt Popis: "))) << error.toStdString();
+  }
+  // Brackets that do not name the data set are still plain text.
+  const ReportDef plain = compile(QStringLiteral("[Pozn. autora] [[RptDataset1.Titul] [SUM(x.)]"));
+  MemorySource films = Films(1);
+  EXPECT_EQ(PageTexts(Prepare(plain, films), 0), (QStringList{"[Pozn. autora] [RptDataset1.Titul] [SUM(x.)]"}));
+  MemorySource again = Films(1);
+  PreparedReport out;
+  QString error;
+  EXPECT_FALSE(PrepareReport(compile(QString::fromUtf8("Stopáž: [SUM(RptDataset1.Stopáž)]")), again, out, &error));
+  EXPECT_EQ(error, QString::fromUtf8("objekt Popis: chybně zapsaný odkaz na pole ve výrazu [SUM(RptDataset1.Stopáž)]; "
+                                     "pole se zapisuje jako [RptDataset1.\"Název pole\"]"));
+}
+
+}  // namespace
+}  // namespace rpt
