@@ -160,6 +160,7 @@ class Preparer {
 
   std::vector<FontCache> fonts_;
   std::unordered_map<const ObjDef*, uint16_t> objectFont_;
+  std::unordered_map<const ObjDef*, uint32_t> objectImage_;
   std::vector<double> growth_, shift_;
   std::vector<std::vector<Line>> lines_;
   std::vector<QString> texts_;
@@ -484,8 +485,10 @@ Preparer::LaidBand Preparer::Layout(const BandDef& band, const Ctx& ctx, double 
       it.y = static_cast<float>(top + (h - ih) / 2);
       it.w = static_cast<float>(w);
       it.h = static_cast<float>(ih);
-      it.image = static_cast<uint16_t>(out_.images.size());
-      out_.images.push_back(o.image);
+      // Each object's picture is kept once, however often it is placed.
+      auto [slot, added] = objectImage_.try_emplace(&o, static_cast<uint32_t>(out_.images.size()));
+      if (added) out_.images.push_back(o.image);
+      it.image = slot->second;
       lb.items.push_back(it);
       continue;
     }

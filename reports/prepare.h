@@ -74,10 +74,11 @@ enum class ItemKind : uint8_t { Text, Line, Rect, Image };
 
 struct PreparedItem {
   ItemKind kind = ItemKind::Text;
-  uint8_t frame = 0;       // rectangle sides (kFrame...)
+  // One byte for both, so the wide image index below costs the item no size.
+  uint8_t frame : 4 = 0;   // rectangle sides (kFrame...); text: 1 centred, 2 right-aligned in its box
+  uint8_t turn : 2 = 0;    // text: quarter turns counter-clockwise (0, 1 = 90°, 3 = 270°)
   uint16_t font = 0;       // text: index into PreparedReport::fonts
-  uint8_t turn = 0;        // text: quarter turns counter-clockwise (0, 1 = 90°, 3 = 270°)
-  uint16_t image = 0;      // image: index into PreparedReport::images
+  uint32_t image = 0;      // image: index into PreparedReport::images; a long card report places more than 65,536
   float x = 0, y = 0, w = 0, h = 0;  // mm; a text run's box is its line (turned with it)
   float ascent = 0;        // text: baseline below y, mm
   float wordSpacing = 0;   // text: extra space per space character (justify), mm

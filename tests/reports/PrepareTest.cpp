@@ -688,3 +688,53 @@ TEST(Prepare, KeywordsIgnoreLetterCaseAndMistypedFieldsAreReported) {
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(Prepare, ImagePlacementsPastSixtyFiveThousandKeepTheirPicture) {
+  ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\" Height=\"1\"/></Page></Report>");
+  ASSERT_EQ(def.pages.size(), 1u);
+  auto picture = [](QRgb colour) {
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+  };
+  BandDef& band = def.pages[0].bands[0];
+  // Red, then blue twice: three placements a row, so a wrapped index lands on the other picture.
+  double left = 0;
+  for (QRgb colour : {qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(0, 0, 255)}) {
+    ObjDef o;
+    o.kind = ObjKind::Image;
+    o.left = left;
+    left += 10;
+    o.width = 1;
+    o.height = 1;
+    o.image = picture(colour);
+    band.objects.push_back(o);
+  }
+  // More placements than a 16-bit index holds.
+  MemorySource rows(QStringLiteral("RptDataset1"), {QStringLiteral("Id")});
+  for (int i = 0; i < 22000; ++i) rows.AddRow({QString()});
+  const PreparedReport r = Prepare(def, rows);
+  size_t placements = 0;
+  const PreparedItem* last = nullptr;
+  for (const PreparedPage& p : r.pages)
+    for (const PreparedItem& it : p.items)
+      if (it.kind == ItemKind::Image) {
+        ++placements;
+        last = &it;
+        ASSERT_LT(it.image, r.images.size());
+        EXPECT_EQ(r.images[it.image].pixel(0, 0), it.x < 15 ? qRgb(255, 0, 0) : qRgb(0, 0, 255)) << placements;
+        if (::testing::Test::HasFailure()) return;
+      }
+  EXPECT_EQ(placements, 66000u);
+  ASSERT_TRUE(last);
+  EXPECT_EQ(r.images[last->image].pixel(0, 0), qRgb(0, 0, 255));
+  // Each object's picture is held once, however often it is placed.
+  EXPECT_EQ(r.images.size(), 3u);
+}
+
+}  // namespace
+}  // namespace rpt
