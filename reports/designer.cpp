@@ -463,7 +463,7 @@ TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& o
   setModal(true);
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   doc_.SetDefaultFont(options.DefaultFont, options.DefaultFontSize);
-  if (report.Loaded()) {
+  if (report.Designable()) {
     doc_.LoadTree(report.Template());
     doc_.SetFileName(report.FileName);
   } else {
@@ -538,12 +538,25 @@ TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& o
   status_ = new QLabel(this);
   status_->setContentsMargins(6, 2, 6, 2);
   layout->addWidget(status_);
+  warning_ = new QLabel(this);
+  warning_->setObjectName(QStringLiteral("La_Upozorneni"));
+  warning_->setContentsMargins(6, 2, 6, 2);
+  warning_->setStyleSheet(QStringLiteral("color: #a00000"));
+  warning_->setWordWrap(true);
+  layout->addWidget(warning_);
 
   BuildMenus(bar, tools);
-  connect(&doc_, &DesignerDoc::Changed, this, [this] {
+  auto checkFields = [this] {
+    const QString problem = FieldProblem();
+    warning_->setText(problem.isEmpty() ? QString() : QStringLiteral("Upozornění: %1.").arg(problem));
+    warning_->setVisible(!problem.isEmpty());
+  };
+  connect(&doc_, &DesignerDoc::Changed, this, [this, checkFields] {
     RefreshTitle();
     ScheduleRefresh();
+    checkFields();
   });
+  checkFields();
   connect(&doc_, &DesignerDoc::SelectionChanged, this, &TRptDesignerWindow::ScheduleRefresh);
   LoadSettings();
   RefreshTitle();
@@ -841,8 +854,32 @@ QString TRptDesignerWindow::SesFolder() const {
   return QDir::currentPath();
 }
 
+QString TRptDesignerWindow::FieldProblem() const {
+  if (!report_.DataSet || report_.DataSet->FieldNames().isEmpty()) return {};
+  // Images play no part in field references; leaving them out keeps a large embedded
+  // picture from being decoded on every change.
+  XmlNode root = doc_.Root();
+  std::function<void(XmlNode&)> dropImages = [&](XmlNode& n) {
+    for (XmlNode& c : n.children) {
+      if (c.name == QLatin1String("Image")) c.text.clear();
+      else dropImages(c);
+    }
+  };
+  dropImages(root);
+  ReportDef def;
+  QString why;
+  if (!CompileTemplate(root, def, &why) || CheckFieldReferences(def, *report_.DataSet, &why)) return {};
+  return why;
+}
+
 bool TRptDesignerWindow::Save() {
   if (doc_.FileName().isEmpty()) return SaveAs();
+  // Saved all the same when the user wants it: the designer opens such a template again.
+  const QString problem = FieldProblem();
+  if (!problem.isEmpty() &&
+      !Interaction().Ask(QStringLiteral("Sestavu „%1“ nepůjde spustit (%2). Chcete ji přesto uložit?")
+                             .arg(QFileInfo(doc_.FileName()).fileName(), problem)))
+    return false;
   QString error;
   if (!doc_.SaveTo(doc_.FileName(), &error)) {
     Interaction().ShowError(QStringLiteral("Sestavu „%1“ se nepodařilo uložit: %2.").arg(QFileInfo(doc_.FileName()).fileName(), error));

@@ -115,6 +115,9 @@ class TRptDesignerWindow : public QDialog {
   // Adds a field as by a double click on it in the list.
   void AddFieldToCurrentBand(const QString& field);
   QString SesFolder() const;
+  // What keeps the template from running over the data set (an unknown field, naming
+  // the object); empty when nothing does or the data set has no fields to check against.
+  QString FieldProblem() const;
 
   void reject() override;
 
@@ -140,6 +143,7 @@ class TRptDesignerWindow : public QDialog {
   QPlainTextEdit* text_ = nullptr;
   QLabel* textLabel_ = nullptr;
   QLabel* status_ = nullptr;
+  QLabel* warning_ = nullptr;
   QAction* snapAction_ = nullptr;
   std::vector<std::pair<double, QAction*>> gridActions_;
   std::vector<std::pair<double, QAction*>> zoomActions_;

@@ -171,7 +171,7 @@ void TRptDesigner::Design(TRptReport& report) {
   TRptDesignerWindow window(report, *this, QApplication::activeWindow());
   Interaction().RunDesigner(window);
   // The list's loaded template follows what was saved over it.
-  if (window.SavedOver() && report.Loaded()) report.LoadFromFile(report.FileName);
+  if (window.SavedOver()) report.LoadFromFile(report.FileName);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -185,6 +185,8 @@ QString TRptReport::Fault(const QString& what) const {
 
 bool TRptReport::LoadFromFile(const QString& path, bool noErrorWhenMissing) {
   loaded_ = false;
+  designable_ = false;
+  xml_ = XmlNode{};
   ReportOptions = ReportOptionsData{};
   prepared_ = PreparedReport{};
   FileName = path;
@@ -202,6 +204,8 @@ bool TRptReport::LoadFromFile(const QString& path, bool noErrorWhenMissing) {
 
 bool TRptReport::LoadFromBytes(const QByteArray& bytes, const QString& path) {
   loaded_ = false;
+  designable_ = false;
+  xml_ = XmlNode{};
   ReportOptions = ReportOptionsData{};
   prepared_ = PreparedReport{};
   FileName = path;
@@ -211,16 +215,20 @@ bool TRptReport::LoadFromBytes(const QByteArray& bytes, const QString& path) {
   // Fields are checked now when the data set already has them, so a wrong name shows
   // when the template is chosen, not only when it is run.
   const bool fieldsKnown = DataSet && !DataSet->FieldNames().isEmpty();
-  if (!ReadTemplateXml(bytes, root, &error) || !CompileTemplate(root, def, &error) ||
-      (fieldsKnown && !CheckFieldReferences(def, *DataSet, &error))) {
+  if (!ReadTemplateXml(bytes, root, &error) || !CompileTemplate(root, def, &error)) {
     Interaction().ShowError(Fault(error));
     return false;
   }
   xml_ = std::move(root);
+  designable_ = true;
+  ReportOptions.Name = def.name;
+  ReportOptions.Author = def.author;
+  ReportOptions.Description = def.description;
+  if (fieldsKnown && !CheckFieldReferences(def, *DataSet, &error)) {
+    Interaction().ShowError(Fault(error));
+    return false;
+  }
   def_ = std::move(def);
-  ReportOptions.Name = def_.name;
-  ReportOptions.Author = def_.author;
-  ReportOptions.Description = def_.description;
   loaded_ = true;
   return true;
 }

@@ -130,6 +130,9 @@ class TRptReport {
   // The same from a template's bytes, as if read from the file at path.
   bool LoadFromBytes(const QByteArray& bytes, const QString& path);
   bool Loaded() const { return loaded_; }
+  // The template parses and can be opened in the designer, even when it cannot run
+  // (a field the data set lacks), so the user can mend it there.
+  bool Designable() const { return designable_; }
   const XmlNode& Template() const { return xml_; }
   const ReportDef& Definition() const { return def_; }
   ReportDef& Definition() { return def_; }
@@ -152,6 +155,7 @@ class TRptReport {
 
  private:
   bool loaded_ = false;
+  bool designable_ = false;
   XmlNode xml_;
   ReportDef def_;
   PreparedReport prepared_;

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -380,6 +381,57 @@ TEST_F(DesignerWindowTest, PaletteImageIsEmbeddedAndAFileThatIsNoImageIsRefused)
   EXPECT_EQ(w.Doc().Band(data).children.size(), before + 1);
   ASSERT_EQ(script.errors.size(), 1u);
   EXPECT_EQ(script.errors[0], QStringLiteral("Soubor „text.png“ není obrázek PNG ani JPEG."));
+}
+
+TEST_F(DesignerWindowTest, AnUnknownFieldIsShownWhileEditingAndAskedAboutBeforeSaving) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  const QByteArray shipped = ReadBytes(path);
+  TRptDesignerWindow w(report_, options);
+  DesignerDoc& doc = w.Doc();
+  auto* warning = w.findChild<QLabel*>(QStringLiteral("La_Upozorneni"));
+  ASSERT_TRUE(warning);
+  EXPECT_TRUE(warning->text().isEmpty());
+  const int data = DataBand(doc);
+  int titul = -1;
+  for (int i = 0; i < static_cast<int>(doc.Band(data).children.size()); ++i)
+    if (doc.Band(data).children[i].Attr(QStringLiteral("Name")) == QLatin1String("Titul1")) titul = i;
+  ASSERT_GE(titul, 0);
+  ASSERT_TRUE(doc.SetObjectText({data, titul}, QStringLiteral("[RptDataset1.\"Titl\"]")));
+  EXPECT_TRUE(warning->text().contains(QStringLiteral("Titul1"))) << warning->text().toStdString();
+  EXPECT_TRUE(warning->text().contains(QStringLiteral("„Titl“")));
+
+  // No: nothing is written.
+  EXPECT_FALSE(w.Save());
+  ASSERT_EQ(script.asked.size(), 1u);
+  EXPECT_TRUE(script.asked[0].startsWith(QStringLiteral("Sestavu „SeznamFilmu.ksr“ nepůjde spustit"))) << script.asked[0].toStdString();
+  EXPECT_TRUE(script.asked[0].contains(QStringLiteral("Titul1")));
+  EXPECT_TRUE(script.asked[0].contains(QStringLiteral("„Titl“")));
+  EXPECT_EQ(ReadBytes(path), shipped);
+  EXPECT_TRUE(doc.Modified());
+
+  // Yes: saved as it is; the engine refuses to run it but the designer opens it again.
+  Interaction().Ask = [&](const QString& text) {
+    script.asked.push_back(text);
+    return true;
+  };
+  ASSERT_TRUE(w.Save());
+  EXPECT_TRUE(ReadBytes(path).contains("[RptDataset1.\"Titl\"]"));
+  EXPECT_FALSE(report_.LoadFromFile(path, false));
+  EXPECT_FALSE(report_.Loaded());
+  EXPECT_TRUE(report_.Designable());
+  TRptDesignerWindow again(report_, options);
+  EXPECT_EQ(again.Doc().FileName(), path);
+  EXPECT_EQ(again.Doc().Object({data, titul}).text, QStringLiteral("[RptDataset1.\"Titl\"]"));
+  EXPECT_FALSE(again.findChild<QLabel*>(QStringLiteral("La_Upozorneni"))->text().isEmpty());
+  // Mended, it runs again.
+  ASSERT_TRUE(again.Doc().SetObjectText({data, titul}, QStringLiteral("[RptDataset1.\"Titul\"]")));
+  EXPECT_TRUE(again.findChild<QLabel*>(QStringLiteral("La_Upozorneni"))->text().isEmpty());
+  const size_t asked = script.asked.size();
+  ASSERT_TRUE(again.Save());
+  EXPECT_EQ(script.asked.size(), asked);
+  EXPECT_TRUE(report_.LoadFromFile(path, false));
 }
 
 }  // namespace
