@@ -794,7 +794,8 @@ void TRptDesignerWindow::PropertyEdited(QTableWidgetItem* item) {
     ok = doc_.SetBandAttr(doc_.CurrentBand(), key, value, &error);
   } else if (key.startsWith(QLatin1String("ReportOptions."))) {
     const bool isName = key.endsWith(QLatin1String("Name"));
-    doc_.SetReportOptions(isName ? value : doc_.ReportName(), isName ? doc_.ReportAuthor() : value, doc_.ReportDescription());
+    ok = doc_.SetReportOptions(isName ? value : doc_.ReportName(), isName ? doc_.ReportAuthor() : value,
+                               doc_.ReportDescription(), &error);
   } else if (key == QLatin1String("Orientation")) {
     ok = doc_.SetOrientation(value, &error);
   } else {
@@ -827,7 +828,8 @@ void TRptDesignerWindow::ApplyText() {
       Interaction().ShowError(QStringLiteral("Text nelze použít: %1.").arg(error));
   } else if (sel.empty() && doc_.CurrentBand() < 0) {
     const QString d = text_->toPlainText();
-    doc_.SetReportOptions(doc_.ReportName(), doc_.ReportAuthor(), d.isEmpty() ? QStringList() : d.split(u'\n'));
+    if (!doc_.SetReportOptions(doc_.ReportName(), doc_.ReportAuthor(), d.isEmpty() ? QStringList() : d.split(u'\n'), &error))
+      Interaction().ShowError(QStringLiteral("Text nelze použít: %1.").arg(error));
   }
 }
 

@@ -447,6 +447,14 @@ bool DesignerDoc::ChangeChecked(F&& f, QString* error) {
 
 namespace {
 
+// A character the file cannot hold would be left out on saving; the user hears why now.
+bool Storable(const QString& value, QString* error) {
+  const QString why = ForbiddenXmlCharReason(value);
+  if (why.isEmpty()) return true;
+  if (error) *error = why;
+  return false;
+}
+
 void SetOrRemove(XmlNode& n, const QString& key, const QString& value) {
   // An empty frame means "no frame", unlike a missing one.
   if (value.isEmpty() && key != QLatin1String("Frame")) std::erase_if(n.attrs, [&](const auto& a) { return a.first == key; });
@@ -457,11 +465,13 @@ void SetOrRemove(XmlNode& n, const QString& key, const QString& value) {
 
 bool DesignerDoc::SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error) {
   if (Object(ref).name.isEmpty()) return false;
+  if (!Storable(value, error)) return false;
   return ChangeChecked([&] { SetOrRemove(MutableObject(ref), key, value); }, error);
 }
 
 bool DesignerDoc::SetSelectionAttr(const QString& key, const QString& value, QString* error) {
   if (selection_.empty()) return false;
+  if (!Storable(value, error)) return false;
   return ChangeChecked([&] {
     for (const ObjRef& r : selection_) SetOrRemove(MutableObject(r), key, value);
   }, error);
@@ -469,15 +479,18 @@ bool DesignerDoc::SetSelectionAttr(const QString& key, const QString& value, QSt
 
 bool DesignerDoc::SetObjectText(ObjRef ref, const QString& text, QString* error) {
   if (Object(ref).name.isEmpty()) return false;
+  if (!Storable(text, error)) return false;
   return ChangeChecked([&] { MutableObject(ref).text = text; }, error);
 }
 
 bool DesignerDoc::SetBandAttr(int band, const QString& key, const QString& value, QString* error) {
   if (band < 0 || band >= BandCount()) return false;
+  if (!Storable(value, error)) return false;
   return ChangeChecked([&] { SetOrRemove(MutableBand(band), key, value); }, error);
 }
 
 bool DesignerDoc::SetPageAttr(const QString& key, const QString& value, QString* error) {
+  if (!Storable(value, error)) return false;
   return ChangeChecked([&] { SetOrRemove(MutablePage(), key, value); }, error);
 }
 
@@ -500,12 +513,15 @@ bool DesignerDoc::SetOrientation(const QString& value, QString* error) {
   }, error);
 }
 
-void DesignerDoc::SetReportOptions(const QString& name, const QString& author, const QStringList& description) {
+bool DesignerDoc::SetReportOptions(const QString& name, const QString& author, const QStringList& description,
+                                   QString* error) {
+  if (!Storable(name, error) || !Storable(author, error) || !Storable(description.join(u'\n'), error)) return false;
   Change([&] {
     root_.SetAttr(QStringLiteral("ReportOptions.Name"), name);
     root_.SetAttr(QStringLiteral("ReportOptions.Author"), author);
     root_.SetAttr(QStringLiteral("ReportOptions.Description"), description.join(QStringLiteral("\r\n")));
   });
+  return true;
 }
 
 QString DesignerDoc::ReportName() const { return root_.Attr(QStringLiteral("ReportOptions.Name")); }

@@ -104,7 +104,9 @@ class DesignerDoc : public QObject {
   bool SetPageAttr(const QString& key, const QString& value, QString* error = nullptr);
   // Portrait or landscape, with width and height swapped to agree; false for another value.
   bool SetOrientation(const QString& value, QString* error = nullptr);
-  void SetReportOptions(const QString& name, const QString& author, const QStringList& description);
+  // Refuses (false, with the reason) a text with a character no template can hold.
+  bool SetReportOptions(const QString& name, const QString& author, const QStringList& description,
+                        QString* error = nullptr);
   QString ReportName() const;
   QString ReportAuthor() const;
   QStringList ReportDescription() const;
