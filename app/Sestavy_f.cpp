@@ -161,6 +161,13 @@ TSestavy::TSestavy(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   rpt::Interaction().Ask = [](const QString& text) {
     return Seam().Ask(MessageIcon::Question, QStringLiteral("Návrhář sestav"), text) == kAnswerYes;
   };
+  rpt::Interaction().AskCancel = [](const QString& text) {
+    switch (Seam().AskYesNoCancel(MessageIcon::Question, QStringLiteral("Návrhář sestav"), text)) {
+      case kAnswerYes: return rpt::EngineInteraction::Answer::Yes;
+      case kAnswerNo: return rpt::EngineInteraction::Answer::No;
+      default: return rpt::EngineInteraction::Answer::Cancel;
+    }
+  };
   rpt::Interaction().ChooseTemplateFile = [](const QString& slozka, const QString& navrh) {
     FileDialogRequest r;
     r.title = QStringLiteral("Uložit sestavu jako");

@@ -527,6 +527,7 @@ TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& o
   apply->setObjectName(QStringLiteral("Tl_PouzitText"));
   rightLayout->addWidget(apply);
   connect(apply, &QPushButton::clicked, this, &TRptDesignerWindow::ApplyText);
+  text_->installEventFilter(this);
   connect(props_, &QTableWidget::itemChanged, this, &TRptDesignerWindow::PropertyEdited);
 
   split->addWidget(left);
@@ -755,6 +756,7 @@ void TRptDesignerWindow::RefreshProperties() {
     textLabel_->setText(QStringLiteral("Popis sestavy (řádky):"));
     text_->setPlainText(doc_.ReportDescription().join(u'\n'));
   }
+  text_->document()->setModified(false);
   status_->setText(what);
   for (const Prop& p : rows) {
     const int row = props_->rowCount();
@@ -820,7 +822,15 @@ void TRptDesignerWindow::ScheduleRefresh() {
       Qt::QueuedConnection);
 }
 
+bool TRptDesignerWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Typed text is kept when the box loses focus, as if "Použít text" had been pressed.
+  if (watched == text_ && event->type() == QEvent::FocusOut && !filling_ && text_->document()->isModified())
+    ApplyText();
+  return QDialog::eventFilter(watched, event);
+}
+
 void TRptDesignerWindow::ApplyText() {
+  text_->document()->setModified(false);
   const auto& sel = doc_.Selection();
   QString error;
   if (sel.size() == 1) {
@@ -946,10 +956,16 @@ void TRptDesignerWindow::Preview() {
 }
 
 bool TRptDesignerWindow::ConfirmClose() {
+  // Esc in the text box closes without the box losing focus first.
+  if (text_->document()->isModified()) ApplyText();
   if (!doc_.Modified()) return true;
   const QString name = doc_.ReportName().isEmpty() ? QStringLiteral("Nová sestava") : doc_.ReportName();
-  if (!Interaction().Ask(QStringLiteral("Sestava „%1“ byla změněna. Chcete změny uložit?").arg(name))) return true;
-  return Save();
+  switch (AskYesNoCancel(QStringLiteral("Sestava „%1“ byla změněna. Chcete změny uložit?").arg(name))) {
+    case EngineInteraction::Answer::Yes: return Save();
+    case EngineInteraction::Answer::No: return true;
+    case EngineInteraction::Answer::Cancel: break;
+  }
+  return false;
 }
 
 void TRptDesignerWindow::reject() {

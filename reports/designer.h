@@ -121,6 +121,9 @@ class TRptDesignerWindow : public QDialog {
 
   void reject() override;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void BuildMenus(QMenuBar* bar, QToolBar* tools);
   void RefreshProperties();

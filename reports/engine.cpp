@@ -55,6 +55,19 @@ EngineInteraction DefaultInteraction() {
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
   };
+  i.AskCancel = [](const QString& text) {
+    QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Ne"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Storno"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    return answer == QMessageBox::Yes  ? EngineInteraction::Answer::Yes
+           : answer == QMessageBox::No ? EngineInteraction::Answer::No
+                                       : EngineInteraction::Answer::Cancel;
+  };
   i.ChooseTemplateFile = [](const QString& folder, const QString& name) {
     QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Uložit sestavu jako"), folder,
                        QStringLiteral("Sestavy (*.ksr)"));
@@ -104,6 +117,12 @@ class Progress {
 EngineInteraction& Interaction() {
   static EngineInteraction interaction = DefaultInteraction();
   return interaction;
+}
+
+EngineInteraction::Answer AskYesNoCancel(const QString& text) {
+  const EngineInteraction& i = Interaction();
+  if (i.AskCancel) return i.AskCancel(text);
+  return i.Ask(text) ? EngineInteraction::Answer::Yes : EngineInteraction::Answer::No;
 }
 
 // ---------------------------------------------------------------------------------------

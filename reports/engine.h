@@ -65,6 +65,10 @@ struct EngineInteraction {
   std::function<void(TRptPreview& preview)> RunPreview;
   // A question with Yes and No, No the default; true for Yes.
   std::function<bool(const QString& text)> Ask;
+  // A question with Yes, No and Cancel (Esc cancels). Left empty, Ask puts it without
+  // Cancel; AskYesNoCancel() below is how the engine asks it.
+  enum class Answer { Yes, No, Cancel };
+  std::function<Answer(const QString& text)> AskCancel;
   // The template file to save, starting in the folder; empty when cancelled.
   std::function<QString(const QString& folder, const QString& suggestedName)> ChooseTemplateFile;
   // A PNG or JPEG to insert; empty when cancelled.
@@ -73,6 +77,7 @@ struct EngineInteraction {
   std::function<void(TRptDesignerWindow& designer)> RunDesigner;
 };
 EngineInteraction& Interaction();
+EngineInteraction::Answer AskYesNoCancel(const QString& text);
 
 class TRptPDFExport {
  public:

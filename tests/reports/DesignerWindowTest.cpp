@@ -30,10 +30,19 @@ struct ScriptedInteraction {
   EngineInteraction saved = Interaction();
   std::vector<QString> asked;
   std::vector<QString> errors;
+  // Answers of the questions with Cancel, in turn; No when none is left.
+  std::vector<EngineInteraction::Answer> answers;
   ScriptedInteraction() {
     Interaction().Ask = [this](const QString& text) {
       asked.push_back(text);
       return false;
+    };
+    Interaction().AskCancel = [this](const QString& text) {
+      asked.push_back(text);
+      if (answers.empty()) return EngineInteraction::Answer::No;
+      const EngineInteraction::Answer a = answers.front();
+      answers.erase(answers.begin());
+      return a;
     };
     Interaction().ShowError = [this](const QString& text) { errors.push_back(text); };
   }
@@ -432,6 +441,65 @@ TEST_F(DesignerWindowTest, AnUnknownFieldIsShownWhileEditingAndAskedAboutBeforeS
   ASSERT_TRUE(again.Save());
   EXPECT_EQ(script.asked.size(), asked);
   EXPECT_TRUE(report_.LoadFromFile(path, false));
+}
+
+TEST_F(DesignerWindowTest, TypedTextIsKeptWhenTheBoxLosesFocusAndEscAsksWithStorno) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  const QByteArray shipped = ReadBytes(path);
+  TRptDesignerWindow w(report_, options);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  auto* box = w.findChild<QPlainTextEdit*>(QStringLiteral("Ed_Text"));
+  const int data = DataBand(doc);
+  int titul = -1;
+  for (int i = 0; i < static_cast<int>(doc.Band(data).children.size()); ++i)
+    if (doc.Band(data).children[i].Attr(QStringLiteral("Name")) == QLatin1String("Titul1")) titul = i;
+  ASSERT_GE(titul, 0);
+  const ObjRef ref{data, titul};
+  const QString original = doc.Object(ref).text;
+
+  // Typed into the box, then a click elsewhere on the canvas: the text is taken.
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(ref).center().toPoint());
+  QCoreApplication::processEvents();
+  ASSERT_EQ(doc.Selection(), std::vector<ObjRef>{ref});
+  ASSERT_EQ(box->toPlainText(), original);
+  QTest::mouseClick(box->viewport(), Qt::LeftButton);
+  ASSERT_TRUE(box->hasFocus());
+  QTest::keyClick(box, Qt::Key_End);
+  QTest::keyClicks(box, QStringLiteral(" X"));
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(3, 3));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(canvas->hasFocus());
+  EXPECT_EQ(doc.Object(ref).text, original + QStringLiteral(" X"));
+  EXPECT_TRUE(doc.Modified());
+
+  // Esc, Esc: each question answered Storno keeps the designer open with the work.
+  script.answers = {EngineInteraction::Answer::Cancel, EngineInteraction::Answer::Cancel};
+  QTest::keyClick(canvas, Qt::Key_Escape);
+  QTest::keyClick(canvas, Qt::Key_Escape);
+  ASSERT_EQ(script.asked.size(), 2u);
+  EXPECT_EQ(script.asked[1], QStringLiteral("Sestava „Seznam filmů“ byla změněna. Chcete změny uložit?"));
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(doc.Modified());
+  EXPECT_EQ(doc.Object(ref).text, original + QStringLiteral(" X"));
+  EXPECT_EQ(ReadBytes(path), shipped);
+
+  // Typed again and Esc straight from the box, answered Ano: all of it is saved.
+  doc.Select({ref});
+  QCoreApplication::processEvents();
+  QTest::mouseClick(box->viewport(), Qt::LeftButton);
+  QTest::keyClick(box, Qt::Key_End);
+  QTest::keyClicks(box, QStringLiteral("Y"));
+  script.answers = {EngineInteraction::Answer::Yes};
+  QTest::keyClick(box, Qt::Key_Escape);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(w.result(), QDialog::Rejected);
+  EXPECT_TRUE(ReadBytes(path).contains((original + QStringLiteral(" XY")).toLatin1())) << ReadBytes(path).toStdString();
 }
 
 }  // namespace
