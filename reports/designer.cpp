@@ -221,6 +221,19 @@ QRectF DesignCanvas::Shown(ObjRef ref) const {
   return r;
 }
 
+const QImage& DesignCanvas::Decoded(const QString& base64) const {
+  for (const auto& [text, image] : images_)
+    if (text.constData() == base64.constData() && text.size() == base64.size()) return image;
+  // A few at a time: the images of one template, and of one undo step before it.
+  constexpr size_t kKept = 16;
+  if (images_.size() >= kKept) images_.erase(images_.begin());
+  QImage image;
+  image.loadFromData(QByteArray::fromBase64(base64.trimmed().toLatin1()));
+  ++imageDecodes_;
+  images_.emplace_back(base64, std::move(image));
+  return images_.back().second;
+}
+
 void DesignCanvas::PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) const {
   const double px = scale_;
   auto pen = [&](const char* colorKey, const char* widthKey, double width) {
@@ -236,8 +249,7 @@ void DesignCanvas::PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) c
   }
   if (QColor(fill).isValid() && !fill.isEmpty()) p.fillRect(r, QColor(fill));
   if (n.name == QLatin1String("Image")) {
-    QImage image;
-    image.loadFromData(QByteArray::fromBase64(n.text.trimmed().toLatin1()));
+    const QImage& image = Decoded(n.text);
     if (image.isNull()) {
       p.setPen(QPen(Qt::gray, 1, Qt::DashLine));
       p.drawRect(r);

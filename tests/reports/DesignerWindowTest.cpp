@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -500,6 +502,56 @@ TEST_F(DesignerWindowTest, TypedTextIsKeptWhenTheBoxLosesFocusAndEscAsksWithStor
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(w.result(), QDialog::Rejected);
   EXPECT_TRUE(ReadBytes(path).contains((original + QStringLiteral(" XY")).toLatin1())) << ReadBytes(path).toStdString();
+}
+
+TEST_F(DesignerWindowTest, AnEmbeddedPhotoIsSharedByEveryUndoStepAndDecodedOnce) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(report_, options);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  // A photo of several megabytes: noise does not compress.
+  QImage photo(1200, 1100, QImage::Format_RGB888);
+  QRandomGenerator random(7);
+  for (int y = 0; y < photo.height(); ++y) {
+    uchar* line = photo.scanLine(y);
+    for (int x = 0; x < photo.width() * 3; ++x) line[x] = static_cast<uchar>(random.bounded(256));
+  }
+  QByteArray png;
+  QBuffer buffer(&png);
+  ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(photo.save(&buffer, "PNG"));
+  ASSERT_GT(png.size(), 3'500'000);
+  const ObjRef ref = doc.AddImage(DataBand(doc), png, 0, 0);
+  ASSERT_GE(ref.index, 0);
+  const size_t photoBytes = static_cast<size_t>(doc.Object(ref).text.size()) * sizeof(QChar);
+  const size_t before = doc.HistoryTextBytes();
+  const size_t stepsBefore = doc.UndoSteps();
+  canvas->setFocus();
+  for (int i = 0; i < 100; ++i) {
+    QTest::keyClick(canvas, Qt::Key_Right);
+    canvas->repaint();
+  }
+  ASSERT_EQ(doc.UndoSteps(), stepsBefore + 100);
+  EXPECT_EQ(doc.ObjectRect(ref).left(), 100 * doc.GridStep());
+  // A hundred steps hold the photo once, not a hundred times.
+  EXPECT_LT(doc.HistoryTextBytes(), before + photoBytes / 10) << photoBytes;
+  EXPECT_EQ(canvas->ImageDecodes(), 1);
+  for (int i = 0; i < 100; ++i) {
+    QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
+    canvas->repaint();
+  }
+  EXPECT_EQ(doc.ObjectRect(ref).left(), 0);
+  EXPECT_EQ(canvas->ImageDecodes(), 1);
+  // The history is bounded; the newest steps are the ones kept.
+  for (int i = 0; i < 250; ++i) doc.MoveSelection(i % 2 ? -1 : 1, 0);
+  EXPECT_EQ(doc.UndoSteps(), DesignerDoc::kMaxUndoSteps);
+  EXPECT_LT(doc.HistoryTextBytes(), before + photoBytes / 10);
+  doc.Undo();
+  EXPECT_EQ(doc.ObjectRect(ref).left(), 1);
 }
 
 }  // namespace
