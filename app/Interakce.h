@@ -19,6 +19,7 @@ enum class MessageIcon { Information, Warning, Question };
 // Button codes a question returns, as the callers compare them.
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
+inline constexpr int kAnswerCancel = 2;
 
 // One entry of a file chooser's type list.
 struct FileType {
@@ -48,6 +49,11 @@ class UserInteraction {
   // A question with the buttons Yes and No, No being the default; returns kAnswerYes or
   // kAnswerNo (closing the box counts as No).
   virtual int Ask(MessageIcon icon, const QString& caption, const QString& text) = 0;
+  // A question with Yes, No and Cancel (Esc and closing the box cancel); returns
+  // kAnswerYes, kAnswerNo or kAnswerCancel. One that has no Cancel asks with Yes and No.
+  virtual int AskYesNoCancel(MessageIcon icon, const QString& caption, const QString& text) {
+    return Ask(icon, caption, text);
+  }
   // Choosers for an existing file to open and for a file to save (in an existing folder;
   // no overwrite question of their own). Nothing when the user cancels.
   virtual std::optional<FileDialogAnswer> ChooseFileToOpen(const FileDialogRequest& request) = 0;

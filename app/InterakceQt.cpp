@@ -89,6 +89,18 @@ int QtInteraction::Ask(MessageIcon icon, const QString& caption, const QString& 
   return box->clickedButton() == box->button(QMessageBox::Yes) ? kAnswerYes : kAnswerNo;
 }
 
+int QtInteraction::AskYesNoCancel(MessageIcon icon, const QString& caption, const QString& text) {
+  const std::unique_ptr<QMessageBox> box = BuildMessageBox(icon, caption, text, true, Owner());
+  QPushButton* cancel = box->addButton(QMessageBox::Cancel);
+  cancel->setText(QStringLiteral("Storno"));
+  box->setDefaultButton(QMessageBox::Yes);
+  box->setEscapeButton(cancel);
+  box->exec();
+  if (box->clickedButton() == box->button(QMessageBox::Yes)) return kAnswerYes;
+  if (box->clickedButton() == box->button(QMessageBox::No)) return kAnswerNo;
+  return kAnswerCancel;
+}
+
 std::optional<FileDialogAnswer> QtInteraction::ChooseFileToOpen(const FileDialogRequest& request) {
   return RunFileDialog(request, false, Owner());
 }

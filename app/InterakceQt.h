@@ -17,6 +17,7 @@ class QtInteraction : public UserInteraction {
  public:
   void ShowMessage(MessageIcon icon, const QString& caption, const QString& text) override;
   int Ask(MessageIcon icon, const QString& caption, const QString& text) override;
+  int AskYesNoCancel(MessageIcon icon, const QString& caption, const QString& text) override;
   std::optional<FileDialogAnswer> ChooseFileToOpen(const FileDialogRequest& request) override;
   std::optional<FileDialogAnswer> ChooseFileToSave(const FileDialogRequest& request) override;
   std::optional<QString> Prompt(const QString& caption, const QString& label, const QString& value) override;

@@ -161,6 +161,13 @@ TSestavy::TSestavy(THlavni& hlavni) : QDialog(&hlavni), hlavni_(hlavni) {
   rpt::Interaction().Ask = [](const QString& text) {
     return Seam().Ask(MessageIcon::Question, QStringLiteral("Návrhář sestav"), text) == kAnswerYes;
   };
+  rpt::Interaction().AskCancel = [](const QString& text) {
+    switch (Seam().AskYesNoCancel(MessageIcon::Question, QStringLiteral("Návrhář sestav"), text)) {
+      case kAnswerYes: return rpt::EngineInteraction::Answer::Yes;
+      case kAnswerNo: return rpt::EngineInteraction::Answer::No;
+      default: return rpt::EngineInteraction::Answer::Cancel;
+    }
+  };
   rpt::Interaction().ChooseTemplateFile = [](const QString& slozka, const QString& navrh) {
     FileDialogRequest r;
     r.title = QStringLiteral("Uložit sestavu jako");
@@ -249,13 +256,15 @@ void TSestavy::ZmenaVyberu() {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       const bool nacteno = RptReport1.LoadFromFile(cesta, true);
       QApplication::restoreOverrideCursor();
-      if (nacteno) {
+      // A template that does not run over the catalogue still opens in the designer,
+      // where it can be mended.
+      if (nacteno || RptReport1.Designable()) {
         La_Nazev->setText(RptReport1.ReportOptions.Name);
         La_Autor->setText(RptReport1.ReportOptions.Author);
         La_Soubor->setText(QFileInfo(RptReport1.FileName).fileName());
         La_Popis->setText(RptReport1.ReportOptions.Description.join(QStringLiteral("\r\n")));
-        Tl_Tisk->setEnabled(true);
-        Tl_Nahled->setEnabled(true);
+        Tl_Tisk->setEnabled(nacteno);
+        Tl_Nahled->setEnabled(nacteno);
         Tl_Editace->setEnabled(true);
         return;
       }
@@ -279,7 +288,14 @@ void TSestavy::Akce_Tisk() {
 }
 
 void TSestavy::Akce_Editace() {
-  if (VybranUzel() && Tl_Editace->isEnabled()) RptReport1.DesignReport();
+  // Only on the chosen template: a blank report here could be saved over it.
+  if (!VybranUzel() || !Tl_Editace->isEnabled() || !RptReport1.Designable()) return;
+  RptReport1.DesignReport();
+  // The template may have been saved with a fault or mended.
+  const bool spustitelna = RptReport1.Loaded();
+  Tl_Tisk->setEnabled(spustitelna);
+  Tl_Nahled->setEnabled(spustitelna);
+  Tl_Editace->setEnabled(RptReport1.Designable());
 }
 
 void Akce_Sestavy(THlavni& hlavni) {

@@ -221,6 +221,19 @@ QRectF DesignCanvas::Shown(ObjRef ref) const {
   return r;
 }
 
+const QImage& DesignCanvas::Decoded(const QString& base64) const {
+  for (const auto& [text, image] : images_)
+    if (text.constData() == base64.constData() && text.size() == base64.size()) return image;
+  // A few at a time: the images of one template, and of one undo step before it.
+  constexpr size_t kKept = 16;
+  if (images_.size() >= kKept) images_.erase(images_.begin());
+  QImage image;
+  image.loadFromData(QByteArray::fromBase64(base64.trimmed().toLatin1()));
+  ++imageDecodes_;
+  images_.emplace_back(base64, std::move(image));
+  return images_.back().second;
+}
+
 void DesignCanvas::PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) const {
   const double px = scale_;
   auto pen = [&](const char* colorKey, const char* widthKey, double width) {
@@ -236,8 +249,7 @@ void DesignCanvas::PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) c
   }
   if (QColor(fill).isValid() && !fill.isEmpty()) p.fillRect(r, QColor(fill));
   if (n.name == QLatin1String("Image")) {
-    QImage image;
-    image.loadFromData(QByteArray::fromBase64(n.text.trimmed().toLatin1()));
+    const QImage& image = Decoded(n.text);
     if (image.isNull()) {
       p.setPen(QPen(Qt::gray, 1, Qt::DashLine));
       p.drawRect(r);
@@ -463,7 +475,7 @@ TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& o
   setModal(true);
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   doc_.SetDefaultFont(options.DefaultFont, options.DefaultFontSize);
-  if (report.Loaded()) {
+  if (report.Designable()) {
     doc_.LoadTree(report.Template());
     doc_.SetFileName(report.FileName);
   } else {
@@ -527,6 +539,7 @@ TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& o
   apply->setObjectName(QStringLiteral("Tl_PouzitText"));
   rightLayout->addWidget(apply);
   connect(apply, &QPushButton::clicked, this, &TRptDesignerWindow::ApplyText);
+  text_->installEventFilter(this);
   connect(props_, &QTableWidget::itemChanged, this, &TRptDesignerWindow::PropertyEdited);
 
   split->addWidget(left);
@@ -538,12 +551,25 @@ TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& o
   status_ = new QLabel(this);
   status_->setContentsMargins(6, 2, 6, 2);
   layout->addWidget(status_);
+  warning_ = new QLabel(this);
+  warning_->setObjectName(QStringLiteral("La_Upozorneni"));
+  warning_->setContentsMargins(6, 2, 6, 2);
+  warning_->setStyleSheet(QStringLiteral("color: #a00000"));
+  warning_->setWordWrap(true);
+  layout->addWidget(warning_);
 
   BuildMenus(bar, tools);
-  connect(&doc_, &DesignerDoc::Changed, this, [this] {
+  auto checkFields = [this] {
+    const QString problem = FieldProblem();
+    warning_->setText(problem.isEmpty() ? QString() : QStringLiteral("Upozornění: %1.").arg(problem));
+    warning_->setVisible(!problem.isEmpty());
+  };
+  connect(&doc_, &DesignerDoc::Changed, this, [this, checkFields] {
     RefreshTitle();
     ScheduleRefresh();
+    checkFields();
   });
+  checkFields();
   connect(&doc_, &DesignerDoc::SelectionChanged, this, &TRptDesignerWindow::ScheduleRefresh);
   LoadSettings();
   RefreshTitle();
@@ -742,6 +768,7 @@ void TRptDesignerWindow::RefreshProperties() {
     textLabel_->setText(QStringLiteral("Popis sestavy (řádky):"));
     text_->setPlainText(doc_.ReportDescription().join(u'\n'));
   }
+  text_->document()->setModified(false);
   status_->setText(what);
   for (const Prop& p : rows) {
     const int row = props_->rowCount();
@@ -781,7 +808,8 @@ void TRptDesignerWindow::PropertyEdited(QTableWidgetItem* item) {
     ok = doc_.SetBandAttr(doc_.CurrentBand(), key, value, &error);
   } else if (key.startsWith(QLatin1String("ReportOptions."))) {
     const bool isName = key.endsWith(QLatin1String("Name"));
-    doc_.SetReportOptions(isName ? value : doc_.ReportName(), isName ? doc_.ReportAuthor() : value, doc_.ReportDescription());
+    ok = doc_.SetReportOptions(isName ? value : doc_.ReportName(), isName ? doc_.ReportAuthor() : value,
+                               doc_.ReportDescription(), &error);
   } else if (key == QLatin1String("Orientation")) {
     ok = doc_.SetOrientation(value, &error);
   } else {
@@ -806,7 +834,15 @@ void TRptDesignerWindow::ScheduleRefresh() {
       Qt::QueuedConnection);
 }
 
+bool TRptDesignerWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Typed text is kept when the box loses focus, as if "Použít text" had been pressed.
+  if (watched == text_ && event->type() == QEvent::FocusOut && !filling_ && text_->document()->isModified())
+    ApplyText();
+  return QDialog::eventFilter(watched, event);
+}
+
 void TRptDesignerWindow::ApplyText() {
+  text_->document()->setModified(false);
   const auto& sel = doc_.Selection();
   QString error;
   if (sel.size() == 1) {
@@ -814,7 +850,8 @@ void TRptDesignerWindow::ApplyText() {
       Interaction().ShowError(QStringLiteral("Text nelze použít: %1.").arg(error));
   } else if (sel.empty() && doc_.CurrentBand() < 0) {
     const QString d = text_->toPlainText();
-    doc_.SetReportOptions(doc_.ReportName(), doc_.ReportAuthor(), d.isEmpty() ? QStringList() : d.split(u'\n'));
+    if (!doc_.SetReportOptions(doc_.ReportName(), doc_.ReportAuthor(), d.isEmpty() ? QStringList() : d.split(u'\n'), &error))
+      Interaction().ShowError(QStringLiteral("Text nelze použít: %1.").arg(error));
   }
 }
 
@@ -841,8 +878,32 @@ QString TRptDesignerWindow::SesFolder() const {
   return QDir::currentPath();
 }
 
+QString TRptDesignerWindow::FieldProblem() const {
+  if (!report_.DataSet || report_.DataSet->FieldNames().isEmpty()) return {};
+  // Images play no part in field references; leaving them out keeps a large embedded
+  // picture from being decoded on every change.
+  XmlNode root = doc_.Root();
+  std::function<void(XmlNode&)> dropImages = [&](XmlNode& n) {
+    for (XmlNode& c : n.children) {
+      if (c.name == QLatin1String("Image")) c.text.clear();
+      else dropImages(c);
+    }
+  };
+  dropImages(root);
+  ReportDef def;
+  QString why;
+  if (!CompileTemplate(root, def, &why) || CheckFieldReferences(def, *report_.DataSet, &why)) return {};
+  return why;
+}
+
 bool TRptDesignerWindow::Save() {
   if (doc_.FileName().isEmpty()) return SaveAs();
+  // Saved all the same when the user wants it: the designer opens such a template again.
+  const QString problem = FieldProblem();
+  if (!problem.isEmpty() &&
+      !Interaction().Ask(QStringLiteral("Sestavu „%1“ nepůjde spustit (%2). Chcete ji přesto uložit?")
+                             .arg(QFileInfo(doc_.FileName()).fileName(), problem)))
+    return false;
   QString error;
   if (!doc_.SaveTo(doc_.FileName(), &error)) {
     Interaction().ShowError(QStringLiteral("Sestavu „%1“ se nepodařilo uložit: %2.").arg(QFileInfo(doc_.FileName()).fileName(), error));
@@ -907,10 +968,16 @@ void TRptDesignerWindow::Preview() {
 }
 
 bool TRptDesignerWindow::ConfirmClose() {
+  // Esc in the text box closes without the box losing focus first.
+  if (text_->document()->isModified()) ApplyText();
   if (!doc_.Modified()) return true;
   const QString name = doc_.ReportName().isEmpty() ? QStringLiteral("Nová sestava") : doc_.ReportName();
-  if (!Interaction().Ask(QStringLiteral("Sestava „%1“ byla změněna. Chcete změny uložit?").arg(name))) return true;
-  return Save();
+  switch (AskYesNoCancel(QStringLiteral("Sestava „%1“ byla změněna. Chcete změny uložit?").arg(name))) {
+    case EngineInteraction::Answer::Yes: return Save();
+    case EngineInteraction::Answer::No: return true;
+    case EngineInteraction::Answer::Cancel: break;
+  }
+  return false;
 }
 
 void TRptDesignerWindow::reject() {

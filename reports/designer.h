@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 #include <QListWidget>
 #include <QPointer>
 
@@ -47,6 +48,8 @@ class DesignCanvas : public QWidget {
   int BandAt(QPointF px) const;  // body or strip; -1 outside
   QPointF ToMm(int band, QPointF px) const;
   ObjRef ObjectAt(QPointF px) const;
+  // How many times an embedded image has been decoded for painting.
+  int ImageDecodes() const { return imageDecodes_; }
 
   // The palette's kind to insert at the next click ("Text", "Line", ...); empty selects.
   QString Tool() const { return tool_; }
@@ -72,6 +75,7 @@ class DesignCanvas : public QWidget {
   void PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) const;
   QRectF Shown(ObjRef ref) const;  // with the drag in progress
   bool OnHandle(ObjRef ref, QPointF px) const;
+  const QImage& Decoded(const QString& base64) const;
 
   DesignerDoc& doc_;
   double scale_;
@@ -81,6 +85,9 @@ class DesignCanvas : public QWidget {
   QPointF dragMm_;
   QRubberBand* rubber_ = nullptr;
   bool rubberAdds_ = false;
+  // Decoded images by their base64 text; the text is held so its buffer stays the key.
+  mutable std::vector<std::pair<QString, QImage>> images_;
+  mutable int imageDecodes_ = 0;
 };
 
 // The data set's field names, dragged out as field references.
@@ -115,8 +122,14 @@ class TRptDesignerWindow : public QDialog {
   // Adds a field as by a double click on it in the list.
   void AddFieldToCurrentBand(const QString& field);
   QString SesFolder() const;
+  // What keeps the template from running over the data set (an unknown field, naming
+  // the object); empty when nothing does or the data set has no fields to check against.
+  QString FieldProblem() const;
 
   void reject() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus(QMenuBar* bar, QToolBar* tools);
@@ -140,6 +153,7 @@ class TRptDesignerWindow : public QDialog {
   QPlainTextEdit* text_ = nullptr;
   QLabel* textLabel_ = nullptr;
   QLabel* status_ = nullptr;
+  QLabel* warning_ = nullptr;
   QAction* snapAction_ = nullptr;
   std::vector<std::pair<double, QAction*>> gridActions_;
   std::vector<std::pair<double, QAction*>> zoomActions_;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace rpt {
 
@@ -51,7 +52,7 @@ bool DesignerDoc::Load(const QByteArray& bytes, QString* error) {
 
 void DesignerDoc::LoadTree(const XmlNode& root) {
   root_ = root;
-  saved_ = Bytes();
+  saved_ = root_;
   undo_.clear();
   redo_.clear();
   selection_.clear();
@@ -77,7 +78,7 @@ bool DesignerDoc::SaveTo(const QString& path, QString* error) {
     return false;
   }
   if (!CommitWhole(file, path, bytes.size(), error)) return false;
-  saved_ = bytes;
+  saved_ = root_;
   fileName_ = path;
   emit Changed();
   return true;
@@ -181,19 +182,61 @@ double DesignerDoc::Snapped(double mm) const { return snap_ ? std::round(mm / gr
 
 template <class F>
 void DesignerDoc::Change(F&& f) {
-  const QByteArray before = Bytes();
+  XmlNode before = root_;
   f();
-  if (Bytes() == before) return;
-  undo_.push_back(before);
+  if (SameTree(root_, before)) return;
+  undo_.push_back(std::move(before));
+  if (undo_.size() > kMaxUndoSteps) undo_.pop_front();
   redo_.clear();
   DropInvalidSelection();
   emit Changed();
   emit SelectionChanged();
 }
 
-void DesignerDoc::Restore(const QByteArray& bytes) {
-  XmlNode root;
-  if (ReadTemplateXml(bytes, root, nullptr)) root_ = std::move(root);
+namespace {
+
+bool SameText(const QString& a, const QString& b) {
+  // Shared buffers are equal without reading them.
+  return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
+}
+
+void CountText(const XmlNode& n, std::set<const QChar*>& seen, size_t& bytes) {
+  auto add = [&](const QString& s) {
+    if (!s.isEmpty() && seen.insert(s.constData()).second) bytes += static_cast<size_t>(s.size()) * sizeof(QChar);
+  };
+  add(n.name);
+  add(n.text);
+  for (const auto& [k, v] : n.attrs) {
+    add(k);
+    add(v);
+  }
+  for (const XmlNode& c : n.children) CountText(c, seen, bytes);
+}
+
+}  // namespace
+
+bool DesignerDoc::SameTree(const XmlNode& a, const XmlNode& b) {
+  if (!SameText(a.name, b.name) || !SameText(a.text, b.text) || a.attrs.size() != b.attrs.size() ||
+      a.children.size() != b.children.size())
+    return false;
+  for (size_t i = 0; i < a.attrs.size(); ++i)
+    if (!SameText(a.attrs[i].first, b.attrs[i].first) || !SameText(a.attrs[i].second, b.attrs[i].second)) return false;
+  for (size_t i = 0; i < a.children.size(); ++i)
+    if (!SameTree(a.children[i], b.children[i])) return false;
+  return true;
+}
+
+size_t DesignerDoc::HistoryTextBytes() const {
+  std::set<const QChar*> seen;
+  size_t bytes = 0;
+  CountText(root_, seen, bytes);
+  for (const XmlNode& n : undo_) CountText(n, seen, bytes);
+  for (const XmlNode& n : redo_) CountText(n, seen, bytes);
+  return bytes;
+}
+
+void DesignerDoc::Restore(XmlNode root) {
+  root_ = std::move(root);
   DropInvalidSelection();
   emit Changed();
   emit SelectionChanged();
@@ -201,18 +244,18 @@ void DesignerDoc::Restore(const QByteArray& bytes) {
 
 void DesignerDoc::Undo() {
   if (undo_.empty()) return;
-  redo_.push_back(Bytes());
-  const QByteArray bytes = undo_.back();
+  redo_.push_back(root_);
+  XmlNode state = std::move(undo_.back());
   undo_.pop_back();
-  Restore(bytes);
+  Restore(std::move(state));
 }
 
 void DesignerDoc::Redo() {
   if (redo_.empty()) return;
-  undo_.push_back(Bytes());
-  const QByteArray bytes = redo_.back();
+  undo_.push_back(root_);
+  XmlNode state = std::move(redo_.back());
   redo_.pop_back();
-  Restore(bytes);
+  Restore(std::move(state));
 }
 
 void DesignerDoc::SetRect(XmlNode& n, const QRectF& r) const {
@@ -447,6 +490,14 @@ bool DesignerDoc::ChangeChecked(F&& f, QString* error) {
 
 namespace {
 
+// A character the file cannot hold would be left out on saving; the user hears why now.
+bool Storable(const QString& value, QString* error) {
+  const QString why = ForbiddenXmlCharReason(value);
+  if (why.isEmpty()) return true;
+  if (error) *error = why;
+  return false;
+}
+
 void SetOrRemove(XmlNode& n, const QString& key, const QString& value) {
   // An empty frame means "no frame", unlike a missing one.
   if (value.isEmpty() && key != QLatin1String("Frame")) std::erase_if(n.attrs, [&](const auto& a) { return a.first == key; });
@@ -457,11 +508,13 @@ void SetOrRemove(XmlNode& n, const QString& key, const QString& value) {
 
 bool DesignerDoc::SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error) {
   if (Object(ref).name.isEmpty()) return false;
+  if (!Storable(value, error)) return false;
   return ChangeChecked([&] { SetOrRemove(MutableObject(ref), key, value); }, error);
 }
 
 bool DesignerDoc::SetSelectionAttr(const QString& key, const QString& value, QString* error) {
   if (selection_.empty()) return false;
+  if (!Storable(value, error)) return false;
   return ChangeChecked([&] {
     for (const ObjRef& r : selection_) SetOrRemove(MutableObject(r), key, value);
   }, error);
@@ -469,15 +522,18 @@ bool DesignerDoc::SetSelectionAttr(const QString& key, const QString& value, QSt
 
 bool DesignerDoc::SetObjectText(ObjRef ref, const QString& text, QString* error) {
   if (Object(ref).name.isEmpty()) return false;
+  if (!Storable(text, error)) return false;
   return ChangeChecked([&] { MutableObject(ref).text = text; }, error);
 }
 
 bool DesignerDoc::SetBandAttr(int band, const QString& key, const QString& value, QString* error) {
   if (band < 0 || band >= BandCount()) return false;
+  if (!Storable(value, error)) return false;
   return ChangeChecked([&] { SetOrRemove(MutableBand(band), key, value); }, error);
 }
 
 bool DesignerDoc::SetPageAttr(const QString& key, const QString& value, QString* error) {
+  if (!Storable(value, error)) return false;
   return ChangeChecked([&] { SetOrRemove(MutablePage(), key, value); }, error);
 }
 
@@ -500,12 +556,15 @@ bool DesignerDoc::SetOrientation(const QString& value, QString* error) {
   }, error);
 }
 
-void DesignerDoc::SetReportOptions(const QString& name, const QString& author, const QStringList& description) {
+bool DesignerDoc::SetReportOptions(const QString& name, const QString& author, const QStringList& description,
+                                   QString* error) {
+  if (!Storable(name, error) || !Storable(author, error) || !Storable(description.join(u'\n'), error)) return false;
   Change([&] {
     root_.SetAttr(QStringLiteral("ReportOptions.Name"), name);
     root_.SetAttr(QStringLiteral("ReportOptions.Author"), author);
     root_.SetAttr(QStringLiteral("ReportOptions.Description"), description.join(QStringLiteral("\r\n")));
   });
+  return true;
 }
 
 QString DesignerDoc::ReportName() const { return root_.Attr(QStringLiteral("ReportOptions.Name")); }

@@ -1,6 +1,7 @@
 // The designer's document: a template tree being edited, its selection and its commands.
-// Every change is recorded as a snapshot of the written template, so undo and redo give
-// back exactly the bytes of each earlier state.
+// Every change is recorded as a snapshot of the template tree, so undo and redo give back
+// exactly each earlier state. Snapshots share the text they did not change (an embedded
+// image above all), so a step costs the tree's structure, not the whole template.
 #pragma once
 
 #include <QByteArray>
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <vector>
 
 #include "template.h"
@@ -42,8 +44,8 @@ class DesignerDoc : public QObject {
 
   QByteArray Bytes() const { return WriteTemplateXml(root_); }
   const XmlNode& Root() const { return root_; }
-  bool Modified() const { return Bytes() != saved_; }
-  void MarkSaved() { saved_ = Bytes(); }
+  bool Modified() const { return !SameTree(root_, saved_); }
+  void MarkSaved() { saved_ = root_; }
   QString FileName() const { return fileName_; }
   void SetFileName(const QString& path) { fileName_ = path; }
   // Writes the template under a temporary name and renames it; false with the reason.
@@ -104,7 +106,9 @@ class DesignerDoc : public QObject {
   bool SetPageAttr(const QString& key, const QString& value, QString* error = nullptr);
   // Portrait or landscape, with width and height swapped to agree; false for another value.
   bool SetOrientation(const QString& value, QString* error = nullptr);
-  void SetReportOptions(const QString& name, const QString& author, const QStringList& description);
+  // Refuses (false, with the reason) a text with a character no template can hold.
+  bool SetReportOptions(const QString& name, const QString& author, const QStringList& description,
+                        QString* error = nullptr);
   QString ReportName() const;
   QString ReportAuthor() const;
   QStringList ReportDescription() const;
@@ -114,6 +118,13 @@ class DesignerDoc : public QObject {
   int AddBand(BandType type);
   void RemoveBand(int band);
   void MoveBand(int band, int delta);
+
+  // The oldest steps go past this many.
+  static constexpr size_t kMaxUndoSteps = 200;
+  size_t UndoSteps() const { return undo_.size(); }
+  // Bytes of text the document and its history hold, each shared buffer counted once.
+  size_t HistoryTextBytes() const;
+  static bool SameTree(const XmlNode& a, const XmlNode& b);
 
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }
@@ -136,7 +147,7 @@ class DesignerDoc : public QObject {
   void Change(F&& f);
   template <class F>
   bool ChangeChecked(F&& f, QString* error);
-  void Restore(const QByteArray& bytes);
+  void Restore(XmlNode root);
   void SetRect(XmlNode& n, const QRectF& r) const;
   XmlNode MakeObject(const QString& kind, const QString& nameBase, double left, double top) const;
   ObjRef Insert(int band, XmlNode node);
@@ -145,9 +156,9 @@ class DesignerDoc : public QObject {
   void DropInvalidSelection();
 
   XmlNode root_;
-  QByteArray saved_;
+  XmlNode saved_;
   QString fileName_;
-  std::vector<QByteArray> undo_, redo_;
+  std::deque<XmlNode> undo_, redo_;
   std::vector<ObjRef> selection_;
   std::vector<XmlNode> clipboard_;
   int currentBand_ = -1;

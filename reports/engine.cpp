@@ -55,6 +55,19 @@ EngineInteraction DefaultInteraction() {
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
   };
+  i.AskCancel = [](const QString& text) {
+    QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Ne"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Storno"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    return answer == QMessageBox::Yes  ? EngineInteraction::Answer::Yes
+           : answer == QMessageBox::No ? EngineInteraction::Answer::No
+                                       : EngineInteraction::Answer::Cancel;
+  };
   i.ChooseTemplateFile = [](const QString& folder, const QString& name) {
     QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Uložit sestavu jako"), folder,
                        QStringLiteral("Sestavy (*.ksr)"));
@@ -104,6 +117,12 @@ class Progress {
 EngineInteraction& Interaction() {
   static EngineInteraction interaction = DefaultInteraction();
   return interaction;
+}
+
+EngineInteraction::Answer AskYesNoCancel(const QString& text) {
+  const EngineInteraction& i = Interaction();
+  if (i.AskCancel) return i.AskCancel(text);
+  return i.Ask(text) ? EngineInteraction::Answer::Yes : EngineInteraction::Answer::No;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -171,7 +190,7 @@ void TRptDesigner::Design(TRptReport& report) {
   TRptDesignerWindow window(report, *this, QApplication::activeWindow());
   Interaction().RunDesigner(window);
   // The list's loaded template follows what was saved over it.
-  if (window.SavedOver() && report.Loaded()) report.LoadFromFile(report.FileName);
+  if (window.SavedOver()) report.LoadFromFile(report.FileName);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -185,6 +204,8 @@ QString TRptReport::Fault(const QString& what) const {
 
 bool TRptReport::LoadFromFile(const QString& path, bool noErrorWhenMissing) {
   loaded_ = false;
+  designable_ = false;
+  xml_ = XmlNode{};
   ReportOptions = ReportOptionsData{};
   prepared_ = PreparedReport{};
   FileName = path;
@@ -202,6 +223,8 @@ bool TRptReport::LoadFromFile(const QString& path, bool noErrorWhenMissing) {
 
 bool TRptReport::LoadFromBytes(const QByteArray& bytes, const QString& path) {
   loaded_ = false;
+  designable_ = false;
+  xml_ = XmlNode{};
   ReportOptions = ReportOptionsData{};
   prepared_ = PreparedReport{};
   FileName = path;
@@ -211,16 +234,20 @@ bool TRptReport::LoadFromBytes(const QByteArray& bytes, const QString& path) {
   // Fields are checked now when the data set already has them, so a wrong name shows
   // when the template is chosen, not only when it is run.
   const bool fieldsKnown = DataSet && !DataSet->FieldNames().isEmpty();
-  if (!ReadTemplateXml(bytes, root, &error) || !CompileTemplate(root, def, &error) ||
-      (fieldsKnown && !CheckFieldReferences(def, *DataSet, &error))) {
+  if (!ReadTemplateXml(bytes, root, &error) || !CompileTemplate(root, def, &error)) {
     Interaction().ShowError(Fault(error));
     return false;
   }
   xml_ = std::move(root);
+  designable_ = true;
+  ReportOptions.Name = def.name;
+  ReportOptions.Author = def.author;
+  ReportOptions.Description = def.description;
+  if (fieldsKnown && !CheckFieldReferences(def, *DataSet, &error)) {
+    Interaction().ShowError(Fault(error));
+    return false;
+  }
   def_ = std::move(def);
-  ReportOptions.Name = def_.name;
-  ReportOptions.Author = def_.author;
-  ReportOptions.Description = def_.description;
   loaded_ = true;
   return true;
 }

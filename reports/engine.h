@@ -65,6 +65,10 @@ struct EngineInteraction {
   std::function<void(TRptPreview& preview)> RunPreview;
   // A question with Yes and No, No the default; true for Yes.
   std::function<bool(const QString& text)> Ask;
+  // A question with Yes, No and Cancel (Esc cancels). Left empty, Ask puts it without
+  // Cancel; AskYesNoCancel() below is how the engine asks it.
+  enum class Answer { Yes, No, Cancel };
+  std::function<Answer(const QString& text)> AskCancel;
   // The template file to save, starting in the folder; empty when cancelled.
   std::function<QString(const QString& folder, const QString& suggestedName)> ChooseTemplateFile;
   // A PNG or JPEG to insert; empty when cancelled.
@@ -73,6 +77,7 @@ struct EngineInteraction {
   std::function<void(TRptDesignerWindow& designer)> RunDesigner;
 };
 EngineInteraction& Interaction();
+EngineInteraction::Answer AskYesNoCancel(const QString& text);
 
 class TRptPDFExport {
  public:
@@ -130,6 +135,9 @@ class TRptReport {
   // The same from a template's bytes, as if read from the file at path.
   bool LoadFromBytes(const QByteArray& bytes, const QString& path);
   bool Loaded() const { return loaded_; }
+  // The template parses and can be opened in the designer, even when it cannot run
+  // (a field the data set lacks), so the user can mend it there.
+  bool Designable() const { return designable_; }
   const XmlNode& Template() const { return xml_; }
   const ReportDef& Definition() const { return def_; }
   ReportDef& Definition() { return def_; }
@@ -152,6 +160,7 @@ class TRptReport {
 
  private:
   bool loaded_ = false;
+  bool designable_ = false;
   XmlNode xml_;
   ReportDef def_;
   PreparedReport prepared_;

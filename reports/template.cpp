@@ -49,10 +49,21 @@ const std::array<unsigned char, 65536>& ReverseTable() {
   return *table;
 }
 
+bool ForbiddenAt(const QString& text, qsizetype i) {
+  const char16_t c = text[i].unicode();
+  if (c < 0x20) return c != u'\t' && c != u'\n' && c != u'\r';
+  if (c == 0xFFFE || c == 0xFFFF) return true;
+  if (QChar::isHighSurrogate(c)) return i + 1 >= text.size() || !text[i + 1].isLowSurrogate();
+  if (QChar::isLowSurrogate(c)) return i == 0 || !text[i - 1].isHighSurrogate();
+  return false;
+}
+
 void AppendEscaped(QByteArray& out, const QString& text, bool attribute) {
   const auto& rev = ReverseTable();
   for (qsizetype i = 0; i < text.size(); ++i) {
     const char16_t c = text[i].unicode();
+    // Written as it stands or as a reference, the file would not read back at all.
+    if (ForbiddenAt(text, i)) continue;
     switch (c) {
       case u'&': out += "&amp;"; continue;
       case u'<': out += "&lt;"; continue;
@@ -281,6 +292,20 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
   }
   if (!haveRoot) return fail(QStringLiteral("soubor neobsahuje žádný prvek"));
   return true;
+}
+
+qsizetype ForbiddenXmlChar(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (ForbiddenAt(text, i)) return i;
+  return -1;
+}
+
+QString ForbiddenXmlCharReason(const QString& text) {
+  const qsizetype at = ForbiddenXmlChar(text);
+  if (at < 0) return {};
+  return QStringLiteral("text obsahuje řídicí nebo neplatný znak (kód %1) na pozici %2, který soubor sestavy nemůže uložit")
+      .arg(text[at].unicode())
+      .arg(at + 1);
 }
 
 QByteArray WriteTemplateXml(const XmlNode& root) {

@@ -43,6 +43,12 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error);
 // Writes the tree in the program's own form: Windows-1250, two-space indentation,
 // characters the code page lacks as numeric references. Reading that output and writing
 // it again gives the same bytes.
+// The position of the first character no XML 1.0 file can hold, even as a character
+// reference (a C0 control other than TAB, LF and CR, a lone surrogate, U+FFFE, U+FFFF);
+// -1 when there is none. The writer leaves such characters out, so input refuses them.
+qsizetype ForbiddenXmlChar(const QString& text);
+// The Czech reason why a text with such a character cannot be taken; empty when it can.
+QString ForbiddenXmlCharReason(const QString& text);
 QByteArray WriteTemplateXml(const XmlNode& root);
 
 enum class BandType { ReportTitle, PageHeader, ColumnHeader, GroupHeader, MasterData, GroupFooter, PageFooter, ReportSummary };

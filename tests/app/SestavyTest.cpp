@@ -373,6 +373,74 @@ TEST_F(SestavyTest, ClosingTheDesignerWithChangesAsksAndNoKeepsTheFile) {
   EXPECT_TRUE(ReadFile(dir_ + QStringLiteral("Sestavy.ini")).contains("[Navrhar]"));
 }
 
+TEST_F(SestavyTest, ATemplateWithAnUnknownFieldStillOpensInTheDesignerNeverABlankOne) {
+  ScopedScriptedSeam seam;
+  CopyShipped(QStringLiteral("SeznamFilmu.ksr"));
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  THlavni h(dir_);
+  TSestavy w(h);
+  auto titul = [](rpt::DesignerDoc& doc) -> rpt::ObjRef {
+    for (int b = 0; b < doc.BandCount(); ++b)
+      for (int i = 0; i < static_cast<int>(doc.Band(b).children.size()); ++i)
+        if (doc.Band(b).children[i].Attr(QStringLiteral("Name")) == QLatin1String("Titul1")) return {b, i};
+    return {};
+  };
+  int designed = 0;
+  // A mistyped field, saved all the same.
+  rpt::Interaction().RunDesigner = [&](rpt::TRptDesignerWindow& d) {
+    ++designed;
+    ASSERT_TRUE(d.Doc().SetObjectText(titul(d.Doc()), QStringLiteral("[RptDataset1.\"Titl\"]")));
+    seam->QueueAnswer(kAnswerYes);
+    EXPECT_TRUE(d.Save());
+    d.reject();
+  };
+  Trigger(w, "Akce_Editace");
+  ASSERT_EQ(designed, 1);
+  ASSERT_GE(seam->Calls().size(), 1u);
+  EXPECT_EQ(seam->Calls()[0].kind, CallKind::Question);
+  EXPECT_TRUE(seam->Calls()[0].text.contains(QStringLiteral("„Titl“"))) << seam->Calls()[0].text.toStdString();
+  EXPECT_TRUE(ReadFile(path).contains("[RptDataset1.\"Titl\"]"));
+  EXPECT_FALSE(Enabled(w, "Tl_Nahled"));
+  EXPECT_FALSE(Enabled(w, "Tl_Tisk"));
+  ASSERT_TRUE(Enabled(w, "Tl_Editace"));
+
+  // Design opens that template, not a blank one, and mending it makes it run again.
+  rpt::Interaction().RunDesigner = [&](rpt::TRptDesignerWindow& d) {
+    ++designed;
+    EXPECT_EQ(d.Doc().FileName(), path);
+    EXPECT_EQ(d.Doc().ReportName(), QStringLiteral("Seznam filmů"));
+    const rpt::ObjRef ref = titul(d.Doc());
+    ASSERT_GE(ref.band, 0);
+    EXPECT_EQ(d.Doc().Object(ref).text, QStringLiteral("[RptDataset1.\"Titl\"]"));
+    ASSERT_TRUE(d.Doc().SetObjectText(ref, QStringLiteral("[RptDataset1.\"Titul\"]")));
+    EXPECT_TRUE(d.Save());
+    d.reject();
+  };
+  Trigger(w, "Akce_Editace");
+  EXPECT_EQ(designed, 2);
+  EXPECT_TRUE(ReadFile(path).contains("[RptDataset1.\"Titul\"]"));
+  EXPECT_TRUE(Enabled(w, "Tl_Nahled"));
+
+  // Chosen afresh, a template with an unknown field is reported and can still be designed.
+  Write(QStringLiteral("vpole.ksr"), "<Report ReportOptions.Name=\"Pole\"><Page Width=\"210\" Height=\"297\">"
+                                     "<Band Type=\"MasterData\" Height=\"5\"><Text Name=\"Reziser1\" Width=\"50\" Height=\"5\">"
+                                     "[RptDataset1.\"Reziser\"]</Text></Band></Page></Report>");
+  TSestavy again(h);
+  QTreeWidgetItem* root = Tree(again)->topLevelItem(0);
+  for (int i = 0; i < root->childCount(); ++i)
+    if (root->child(i)->text(0) == QStringLiteral("Pole")) Tree(again)->setCurrentItem(root->child(i));
+  EXPECT_EQ(Label(again, "La_Nazev"), QStringLiteral("Pole"));
+  EXPECT_FALSE(Enabled(again, "Tl_Nahled"));
+  ASSERT_TRUE(Enabled(again, "Tl_Editace"));
+  rpt::Interaction().RunDesigner = [&](rpt::TRptDesignerWindow& d) {
+    ++designed;
+    EXPECT_EQ(d.Doc().FileName(), Ses() + QStringLiteral("vpole.ksr"));
+    EXPECT_EQ(d.Doc().Object({0, 0}).text, QStringLiteral("[RptDataset1.\"Reziser\"]"));
+  };
+  Trigger(again, "Akce_Editace");
+  EXPECT_EQ(designed, 3);
+}
+
 TEST_F(SestavyTest, ReportCommandChecksForPrintingFirst) {
   ScopedScriptedSeam seam;
   THlavni h(dir_);

@@ -266,5 +266,70 @@ TEST(DesignerDoc, ReportOptionsAndABrokenTemplate) {
   EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("210"));
 }
 
+TEST(DesignerDoc, EveryControlCharacterIsRefusedAtInputOrSavedSoTheTemplateLoads) {
+  QTemporaryDir dir;
+  for (char16_t c = 0; c < 0x20; ++c) {
+    SCOPED_TRACE(static_cast<int>(c));
+    const QString value = QStringLiteral("a") + QChar(c) + QStringLiteral("b");
+    DesignerDoc doc;
+    Loaded(doc, "SeznamFilmu.ksr");
+    const int data = DataBand(doc);
+    const ObjRef text = doc.AddObject(data, QStringLiteral("Text"), 0, 0);
+    const ObjRef line = doc.AddObject(data, QStringLiteral("Line"), 0, 0);
+    ASSERT_GE(text.index, 0);
+    const bool allowed = c == u'\t' || c == u'\n' || c == u'\r';
+    std::vector<std::pair<bool, QString>> results;
+    auto take = [&](bool ok, const QString& error) {
+      results.emplace_back(ok, error);
+      if (ok) EXPECT_TRUE(error.isEmpty());
+      else EXPECT_TRUE(error.contains(QStringLiteral("řídicí"))) << error.toStdString();
+    };
+    QString error;
+    take(doc.SetObjectText(text, value, &error), error);
+    error.clear();
+    take(doc.SetObjectAttr(text, QStringLiteral("Font"), value, &error), error);
+    error.clear();
+    doc.Select({line});
+    take(doc.SetSelectionAttr(QStringLiteral("Tag"), value, &error), error);
+    error.clear();
+    take(doc.SetBandAttr(data, QStringLiteral("Tag"), value, &error), error);
+    error.clear();
+    take(doc.SetPageAttr(QStringLiteral("Tag"), value, &error), error);
+    error.clear();
+    take(doc.SetReportOptions(value, value, {value}, &error), error);
+    for (const auto& [ok, why] : results) EXPECT_EQ(ok, allowed) << why.toStdString();
+
+    // What was taken is saved so that it loads, and comes back as it was typed.
+    const QString out = dir.filePath(QStringLiteral("t.ksr"));
+    ASSERT_TRUE(doc.SaveTo(out, &error)) << error.toStdString();
+    DesignerDoc again;
+    ASSERT_TRUE(again.Load(ReadBytes(out), &error)) << error.toStdString();
+    if (allowed) {
+      EXPECT_EQ(again.Object(text).text, value);
+      EXPECT_EQ(again.Object(text).Attr(QStringLiteral("Font")), value);
+      EXPECT_EQ(again.Band(data).Attr(QStringLiteral("Tag")), value);
+      EXPECT_EQ(again.ReportAuthor(), value);
+    }
+    // Undo goes back through every state.
+    while (doc.CanUndo()) doc.Undo();
+    EXPECT_EQ(doc.Bytes(), ReadBytes(ShippedTemplatePath(QStringLiteral("SeznamFilmu.ksr"))));
+  }
+  // The writer itself never writes what cannot be read: a tree built by other means.
+  XmlNode root = NewTemplate();
+  QString all;
+  for (char16_t c = 0; c < 0x20; ++c) all += QChar(c);
+  all += QChar(0xFFFE);
+  all += QChar(0xD800);
+  root.SetAttr(QStringLiteral("ReportOptions.Author"), all);
+  XmlNode note;
+  note.name = QStringLiteral("Poznamka");
+  note.text = all;
+  root.children.push_back(note);
+  XmlNode back;
+  QString error;
+  ASSERT_TRUE(ReadTemplateXml(WriteTemplateXml(root), back, &error)) << error.toStdString();
+  EXPECT_EQ(back.Attr(QStringLiteral("ReportOptions.Author")), QStringLiteral("\t\n\r"));
+}
+
 }  // namespace
 }  // namespace rpt

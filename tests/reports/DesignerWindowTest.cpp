@@ -5,10 +5,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
+#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -29,10 +32,19 @@ struct ScriptedInteraction {
   EngineInteraction saved = Interaction();
   std::vector<QString> asked;
   std::vector<QString> errors;
+  // Answers of the questions with Cancel, in turn; No when none is left.
+  std::vector<EngineInteraction::Answer> answers;
   ScriptedInteraction() {
     Interaction().Ask = [this](const QString& text) {
       asked.push_back(text);
       return false;
+    };
+    Interaction().AskCancel = [this](const QString& text) {
+      asked.push_back(text);
+      if (answers.empty()) return EngineInteraction::Answer::No;
+      const EngineInteraction::Answer a = answers.front();
+      answers.erase(answers.begin());
+      return a;
     };
     Interaction().ShowError = [this](const QString& text) { errors.push_back(text); };
   }
@@ -380,6 +392,166 @@ TEST_F(DesignerWindowTest, PaletteImageIsEmbeddedAndAFileThatIsNoImageIsRefused)
   EXPECT_EQ(w.Doc().Band(data).children.size(), before + 1);
   ASSERT_EQ(script.errors.size(), 1u);
   EXPECT_EQ(script.errors[0], QStringLiteral("Soubor „text.png“ není obrázek PNG ani JPEG."));
+}
+
+TEST_F(DesignerWindowTest, AnUnknownFieldIsShownWhileEditingAndAskedAboutBeforeSaving) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  const QByteArray shipped = ReadBytes(path);
+  TRptDesignerWindow w(report_, options);
+  DesignerDoc& doc = w.Doc();
+  auto* warning = w.findChild<QLabel*>(QStringLiteral("La_Upozorneni"));
+  ASSERT_TRUE(warning);
+  EXPECT_TRUE(warning->text().isEmpty());
+  const int data = DataBand(doc);
+  int titul = -1;
+  for (int i = 0; i < static_cast<int>(doc.Band(data).children.size()); ++i)
+    if (doc.Band(data).children[i].Attr(QStringLiteral("Name")) == QLatin1String("Titul1")) titul = i;
+  ASSERT_GE(titul, 0);
+  ASSERT_TRUE(doc.SetObjectText({data, titul}, QStringLiteral("[RptDataset1.\"Titl\"]")));
+  EXPECT_TRUE(warning->text().contains(QStringLiteral("Titul1"))) << warning->text().toStdString();
+  EXPECT_TRUE(warning->text().contains(QStringLiteral("„Titl“")));
+
+  // No: nothing is written.
+  EXPECT_FALSE(w.Save());
+  ASSERT_EQ(script.asked.size(), 1u);
+  EXPECT_TRUE(script.asked[0].startsWith(QStringLiteral("Sestavu „SeznamFilmu.ksr“ nepůjde spustit"))) << script.asked[0].toStdString();
+  EXPECT_TRUE(script.asked[0].contains(QStringLiteral("Titul1")));
+  EXPECT_TRUE(script.asked[0].contains(QStringLiteral("„Titl“")));
+  EXPECT_EQ(ReadBytes(path), shipped);
+  EXPECT_TRUE(doc.Modified());
+
+  // Yes: saved as it is; the engine refuses to run it but the designer opens it again.
+  Interaction().Ask = [&](const QString& text) {
+    script.asked.push_back(text);
+    return true;
+  };
+  ASSERT_TRUE(w.Save());
+  EXPECT_TRUE(ReadBytes(path).contains("[RptDataset1.\"Titl\"]"));
+  EXPECT_FALSE(report_.LoadFromFile(path, false));
+  EXPECT_FALSE(report_.Loaded());
+  EXPECT_TRUE(report_.Designable());
+  TRptDesignerWindow again(report_, options);
+  EXPECT_EQ(again.Doc().FileName(), path);
+  EXPECT_EQ(again.Doc().Object({data, titul}).text, QStringLiteral("[RptDataset1.\"Titl\"]"));
+  EXPECT_FALSE(again.findChild<QLabel*>(QStringLiteral("La_Upozorneni"))->text().isEmpty());
+  // Mended, it runs again.
+  ASSERT_TRUE(again.Doc().SetObjectText({data, titul}, QStringLiteral("[RptDataset1.\"Titul\"]")));
+  EXPECT_TRUE(again.findChild<QLabel*>(QStringLiteral("La_Upozorneni"))->text().isEmpty());
+  const size_t asked = script.asked.size();
+  ASSERT_TRUE(again.Save());
+  EXPECT_EQ(script.asked.size(), asked);
+  EXPECT_TRUE(report_.LoadFromFile(path, false));
+}
+
+TEST_F(DesignerWindowTest, TypedTextIsKeptWhenTheBoxLosesFocusAndEscAsksWithStorno) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  const QByteArray shipped = ReadBytes(path);
+  TRptDesignerWindow w(report_, options);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  auto* box = w.findChild<QPlainTextEdit*>(QStringLiteral("Ed_Text"));
+  const int data = DataBand(doc);
+  int titul = -1;
+  for (int i = 0; i < static_cast<int>(doc.Band(data).children.size()); ++i)
+    if (doc.Band(data).children[i].Attr(QStringLiteral("Name")) == QLatin1String("Titul1")) titul = i;
+  ASSERT_GE(titul, 0);
+  const ObjRef ref{data, titul};
+  const QString original = doc.Object(ref).text;
+
+  // Typed into the box, then a click elsewhere on the canvas: the text is taken.
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(ref).center().toPoint());
+  QCoreApplication::processEvents();
+  ASSERT_EQ(doc.Selection(), std::vector<ObjRef>{ref});
+  ASSERT_EQ(box->toPlainText(), original);
+  QTest::mouseClick(box->viewport(), Qt::LeftButton);
+  ASSERT_TRUE(box->hasFocus());
+  QTest::keyClick(box, Qt::Key_End);
+  QTest::keyClicks(box, QStringLiteral(" X"));
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(3, 3));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(canvas->hasFocus());
+  EXPECT_EQ(doc.Object(ref).text, original + QStringLiteral(" X"));
+  EXPECT_TRUE(doc.Modified());
+
+  // Esc, Esc: each question answered Storno keeps the designer open with the work.
+  script.answers = {EngineInteraction::Answer::Cancel, EngineInteraction::Answer::Cancel};
+  QTest::keyClick(canvas, Qt::Key_Escape);
+  QTest::keyClick(canvas, Qt::Key_Escape);
+  ASSERT_EQ(script.asked.size(), 2u);
+  EXPECT_EQ(script.asked[1], QStringLiteral("Sestava „Seznam filmů“ byla změněna. Chcete změny uložit?"));
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(doc.Modified());
+  EXPECT_EQ(doc.Object(ref).text, original + QStringLiteral(" X"));
+  EXPECT_EQ(ReadBytes(path), shipped);
+
+  // Typed again and Esc straight from the box, answered Ano: all of it is saved.
+  doc.Select({ref});
+  QCoreApplication::processEvents();
+  QTest::mouseClick(box->viewport(), Qt::LeftButton);
+  QTest::keyClick(box, Qt::Key_End);
+  QTest::keyClicks(box, QStringLiteral("Y"));
+  script.answers = {EngineInteraction::Answer::Yes};
+  QTest::keyClick(box, Qt::Key_Escape);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(w.result(), QDialog::Rejected);
+  EXPECT_TRUE(ReadBytes(path).contains((original + QStringLiteral(" XY")).toLatin1())) << ReadBytes(path).toStdString();
+}
+
+TEST_F(DesignerWindowTest, AnEmbeddedPhotoIsSharedByEveryUndoStepAndDecodedOnce) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(report_, options);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  // A photo of several megabytes: noise does not compress.
+  QImage photo(1200, 1100, QImage::Format_RGB888);
+  QRandomGenerator random(7);
+  for (int y = 0; y < photo.height(); ++y) {
+    uchar* line = photo.scanLine(y);
+    for (int x = 0; x < photo.width() * 3; ++x) line[x] = static_cast<uchar>(random.bounded(256));
+  }
+  QByteArray png;
+  QBuffer buffer(&png);
+  ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(photo.save(&buffer, "PNG"));
+  ASSERT_GT(png.size(), 3'500'000);
+  const ObjRef ref = doc.AddImage(DataBand(doc), png, 0, 0);
+  ASSERT_GE(ref.index, 0);
+  const size_t photoBytes = static_cast<size_t>(doc.Object(ref).text.size()) * sizeof(QChar);
+  const size_t before = doc.HistoryTextBytes();
+  const size_t stepsBefore = doc.UndoSteps();
+  canvas->setFocus();
+  for (int i = 0; i < 100; ++i) {
+    QTest::keyClick(canvas, Qt::Key_Right);
+    canvas->repaint();
+  }
+  ASSERT_EQ(doc.UndoSteps(), stepsBefore + 100);
+  EXPECT_EQ(doc.ObjectRect(ref).left(), 100 * doc.GridStep());
+  // A hundred steps hold the photo once, not a hundred times.
+  EXPECT_LT(doc.HistoryTextBytes(), before + photoBytes / 10) << photoBytes;
+  EXPECT_EQ(canvas->ImageDecodes(), 1);
+  for (int i = 0; i < 100; ++i) {
+    QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
+    canvas->repaint();
+  }
+  EXPECT_EQ(doc.ObjectRect(ref).left(), 0);
+  EXPECT_EQ(canvas->ImageDecodes(), 1);
+  // The history is bounded; the newest steps are the ones kept.
+  for (int i = 0; i < 250; ++i) doc.MoveSelection(i % 2 ? -1 : 1, 0);
+  EXPECT_EQ(doc.UndoSteps(), DesignerDoc::kMaxUndoSteps);
+  EXPECT_LT(doc.HistoryTextBytes(), before + photoBytes / 10);
+  doc.Undo();
+  EXPECT_EQ(doc.ObjectRect(ref).left(), 1);
 }
 
 }  // namespace
