@@ -1,5 +1,7 @@
 #include "preview.h"
 
+#include "expression.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -412,6 +414,9 @@ void TRptPreview::PageSetup() {
                                  {u"A3 (297 × 420 mm)", 297, 420}, {u"Letter (216 × 279 mm)", 215.9, 279.4}};
   const double shortSide = std::min(pg.width, pg.height), longSide = std::max(pg.width, pg.height);
   for (const Paper& p : papers) paper->addItem(QString::fromUtf16(p.name));
+  // A size of no listed paper is offered as it is, so that OK alone never changes it.
+  paper->addItem(QStringLiteral("Vlastní (%1 × %2 mm)").arg(FormatNumber(shortSide), FormatNumber(longSide)));
+  paper->setCurrentIndex(4);
   for (int i = 0; i < 4; ++i)
     if (std::abs(papers[i].w - shortSide) < 0.5 && std::abs(papers[i].h - longSide) < 0.5) paper->setCurrentIndex(i);
   auto* orientation = new QComboBox(&dialog);
@@ -439,7 +444,8 @@ void TRptPreview::PageSetup() {
   connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   if (dialog.exec() != QDialog::Accepted) return;
-  const Paper& p = papers[paper->currentIndex()];
+  const int chosen = paper->currentIndex();
+  const Paper p = chosen < 4 ? papers[chosen] : Paper{nullptr, shortSide, longSide};
   const bool landscape = orientation->currentIndex() == 1;
   ApplyPageSetup(landscape ? p.h : p.w, landscape ? p.w : p.h, left->value(), top->value(), right->value(),
                  bottom->value());

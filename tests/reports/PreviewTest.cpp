@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QTimer>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSettings>
@@ -103,6 +107,24 @@ TEST_F(PreviewTest, PageSetupPreparesAgainAndSettingsAreKept) {
   TRptPreview again(report_);
   EXPECT_EQ(again.Mode(), ZoomMode::PageWidth);
   EXPECT_FALSE(again.ThumbnailsVisible());
+}
+
+// A page of no listed paper is offered as "Vlastní" and kept by OK; it used to become A4.
+TEST_F(PreviewTest, PageSetupKeepsACustomPageSize) {
+  TRptPreview p(report_);
+  ASSERT_TRUE(p.ApplyPageSetup(250, 180, 10, 10, 10, 10));
+  QString offered;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    offered = dialog->findChild<QComboBox*>()->currentText();
+    QTest::keyClick(dialog, Qt::Key_Return);
+  });
+  p.PageSetup();
+  EXPECT_EQ(offered, QStringLiteral("Vlastní (180 × 250 mm)"));
+  EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 250);
+  EXPECT_FLOAT_EQ(report_.Prepared().pages[0].height, 180);
+  p.reject();
 }
 
 TEST_F(PreviewTest, PageSetupRefusesMarginsThatLeaveNoRoom) {
