@@ -1,0 +1,91 @@
+#include "interaction.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+#include "designer.h"
+#include "preview.h"
+
+namespace rpt {
+
+namespace {
+
+QString Caption() { return QStringLiteral("Sestavy"); }
+
+EngineInteraction DefaultInteraction() {
+  EngineInteraction i;
+  i.ShowError = [](const QString& text) {
+    QMessageBox box(QMessageBox::Warning, Caption(), text, QMessageBox::Ok, QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+  };
+  i.ShowInfo = [](const QString& text) {
+    QMessageBox box(QMessageBox::Information, Caption(), text, QMessageBox::Ok, QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+  };
+  i.ChoosePrinter = [](QPrinter& printer, int pageCount) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setMinMax(1, pageCount);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  i.ChoosePdfFile = [](const QString& suggested) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringLiteral("Export do PDF"), suggested,
+                                        QStringLiteral("Dokument PDF (*.pdf)"));
+  };
+  i.RunPreview = [](TRptPreview& preview) { preview.exec(); };
+  i.Ask = [](const QString& text) {
+    QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Ne"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+  };
+  i.AskCancel = [](const QString& text) {
+    QMessageBox box(QMessageBox::Question, Caption(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Ne"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Storno"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    return answer == QMessageBox::Yes  ? EngineInteraction::Answer::Yes
+           : answer == QMessageBox::No ? EngineInteraction::Answer::No
+                                       : EngineInteraction::Answer::Cancel;
+  };
+  i.ChooseTemplateFile = [](const QString& folder, const QString& name) {
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Uložit sestavu jako"), folder,
+                       QStringLiteral("Sestavy (*.ksr)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the designer asks itself
+    dialog.selectFile(name);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front() : QString();
+  };
+  i.ChooseImageFile = [](const QString& folder) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Vložit obrázek"), folder,
+                                        QStringLiteral("Obrázky (*.png *.jpg *.jpeg)"));
+  };
+  i.RunDesigner = [](TRptDesignerWindow& designer) { designer.exec(); };
+  return i;
+}
+
+}  // namespace
+
+EngineInteraction& Interaction() {
+  static EngineInteraction interaction = DefaultInteraction();
+  return interaction;
+}
+
+EngineInteraction::Answer AskYesNoCancel(const QString& text) {
+  const EngineInteraction& i = Interaction();
+  if (i.AskCancel) return i.AskCancel(text);
+  return i.Ask(text) ? EngineInteraction::Answer::Yes : EngineInteraction::Answer::No;
+}
+
+}  // namespace rpt
