@@ -111,6 +111,7 @@ class Preparer {
   LaidBand Layout(const BandDef& band, const Ctx& ctx, double width, int row);
   void Place(LaidBand& lb, double x);
   void PlaceSplit(LaidBand& lb, bool dataArea);
+  void KeepHeadersWithRow(size_t fromLevel, int row);
   void StartPage();
   void EndPage();
   void Stop(const QString& why);
@@ -174,6 +175,7 @@ class Preparer {
   double columnsBottom_ = 0;  // lowest bottom of the columns left on this page
   bool columnHeaderDue_ = true;
   bool dataOnPage_ = false;
+  bool titleOnPage_ = false;  // the title (or its last piece) is on this page
   bool cancelled_ = false;
   // Set when preparation cannot go on; the reason is in failure_.
   bool failed_ = false;
@@ -230,9 +232,12 @@ bool Preparer::Check(QString* error) {
       case BandType::GroupFooter: groupFooters_.push_back(&b); break;
     }
   }
-  // The footer nearest the data closes the innermost group.
-  std::reverse(groupFooters_.begin(), groupFooters_.end());
-  groupFooters_.resize(groupHeaders_.size(), nullptr);
+  // Footers stand below the data band as the designer adds them: the first closes the
+  // innermost group, each further one the group around it.
+  const std::vector<const BandDef*> footers = std::move(groupFooters_);
+  const size_t levels = groupHeaders_.size();
+  groupFooters_.assign(levels, nullptr);
+  for (size_t i = 0; i < footers.size() && i < levels; ++i) groupFooters_[levels - 1 - i] = footers[i];
   return true;
 }
 
@@ -617,19 +622,41 @@ void Preparer::StartPage() {
   column_ = 0;
   columnsBottom_ = 0;
   bottom_ = page_.height - page_.bottomMargin - (pageFooter_ ? pageFooter_->height : 0);
+  columnHeaderDue_ = true;
+  dataOnPage_ = false;
+  titleOnPage_ = false;
   // The row about to be placed is the page's first (on page one the report's first).
   const Ctx ctx{&reportAcc_, &cur_};
   if (pageNo_ == 1 && title_) {
+    titleOnPage_ = true;
     LaidBand lb = Layout(*title_, ctx, FullWidth(), 0);
+    if (y_ + lb.height > bottom_ + kEps) {
+      // A title longer than the page goes on over the next ones, below their headers.
+      placing_ = title_;
+      dataTop_ = y_;
+      PlaceSplit(lb, false);
+      dataTop_ = y_;
+      titleOnPage_ = true;
+      return;
+    }
     Place(lb, page_.leftMargin);
   }
   if (pageHeader_) {
     LaidBand lb = Layout(*pageHeader_, ctx, FullWidth(), 0);
+    if (y_ + lb.height > bottom_ + kEps) {
+      if (titleOnPage_) {
+        // The title leaves the header no room: the data starts on the next page.
+        EndPage();
+        StartPage();
+        return;
+      }
+      Stop(QStringLiteral("pás %1 je vyšší (%2 mm) než místo na stránce mezi okraji a zápatím (%3 mm)")
+               .arg(BandLabel(pageHeader_), FormatNumber(lb.height), FormatNumber(bottom_ - y_)));
+      return;
+    }
     Place(lb, page_.leftMargin);
   }
   dataTop_ = y_;
-  columnHeaderDue_ = true;
-  dataOnPage_ = false;
 }
 
 void Preparer::Stop(const QString& why) {
@@ -646,6 +673,20 @@ void Preparer::EndPage() {
   if (pageFooter_) {
     const Ctx ctx{&pageAcc_, &prev_};
     LaidBand lb = Layout(*pageFooter_, ctx, FullWidth(), 0);
+    // The page kept the footer's own height free: what would grow past it is cut off, so
+    // the footer never covers the data nor runs into the margin.
+    const double h = pageFooter_->height;
+    if (lb.height > h + kEps || std::any_of(lb.items.begin(), lb.items.end(), [&](const PreparedItem& it) {
+          return it.y + std::max(0.0f, it.h) > h + kEps;
+        })) {
+      std::erase_if(lb.items, [&](const PreparedItem& it) {
+        return it.y >= h - kEps || (it.kind == ItemKind::Text && it.y + it.h > h + kEps) ||
+               (it.kind == ItemKind::Image && it.y + it.h > h + kEps);
+      });
+      for (PreparedItem& it : lb.items)
+        if (it.y + it.h > h) it.h = static_cast<float>(h - it.y);
+      lb.height = h;
+    }
     y_ = page_.height - page_.bottomMargin - lb.height;
     Place(lb, page_.leftMargin);
   }
@@ -659,6 +700,18 @@ void Preparer::ColumnHeaderIfDue() {
   columnHeaderDue_ = false;
   if (columnHeader_) {
     LaidBand lb = Layout(*columnHeader_, Ctx{&reportAcc_, &cur_}, FullWidth(), 0);
+    if (y_ + lb.height > bottom_ + kEps) {
+      if (titleOnPage_) {
+        // Below the title there is no room left: the columns start on the next page.
+        EndPage();
+        StartPage();
+        ColumnHeaderIfDue();
+        return;
+      }
+      Stop(QStringLiteral("pás %1 je vyšší (%2 mm) než místo na stránce mezi záhlavím a zápatím (%3 mm)")
+               .arg(BandLabel(columnHeader_), FormatNumber(lb.height), FormatNumber(bottom_ - y_)));
+      return;
+    }
     Place(lb, page_.leftMargin);
   }
   dataTop_ = y_;
@@ -701,6 +754,18 @@ void Preparer::PlaceBand(const BandDef* band, const Ctx& ctx, bool dataArea, int
   if (y_ + lb.height > bottom_ + kEps) PlaceSplit(lb, dataArea);
   else Place(lb, dataArea ? ColumnX() : page_.leftMargin);
   if (dataArea) dataOnPage_ = true;
+}
+
+void Preparer::KeepHeadersWithRow(size_t from, int row) {
+  // Headers about to open and the row they open with go on one page: a header alone at
+  // the foot of a page says nothing (and would show twice when repeated).
+  if (Stopped() || (!dataOnPage_ && y_ <= dataTop_ + kEps)) return;
+  double need = 0;
+  for (size_t level = from; level < groupHeaders_.size(); ++level)
+    need += Layout(*groupHeaders_[level], Ctx{&groupAcc_[level], &cur_}, ColumnWidth(), 0).height;
+  if (data_) need += Layout(*data_, Ctx{&reportAcc_, &cur_}, ColumnWidth(), row).height;
+  placing_ = groupHeaders_[from];
+  Ensure(need, true);
 }
 
 void Preparer::PlaceSplit(LaidBand& lb, bool dataArea) {
@@ -933,6 +998,7 @@ bool Preparer::Run(QString* error) {
         groupOpen_[level] = false;
       }
     }
+    if (changed < levels) KeepHeadersWithRow(changed, row);
     for (size_t level = changed; level < levels; ++level) {
       groupAcc_[level].Reset(aggSlots_.size());
       lineNo_ = 0;

@@ -333,3 +333,35 @@ TEST(DesignerDoc, EveryControlCharacterIsRefusedAtInputOrSavedSoTheTemplateLoads
 
 }  // namespace
 }  // namespace rpt
+
+namespace rpt {
+namespace {
+
+TEST(DesignerDoc, AGroupFooterAddedToTwoGroupsClosesTheInnerOneInTheEngine) {
+  DesignerDoc doc;
+  doc.New();
+  const int data = doc.AddBand(BandType::MasterData);
+  doc.AddField(data, QStringLiteral("Titul"), 0, 0);
+  const int outer = doc.AddBand(BandType::GroupHeader);
+  ASSERT_TRUE(doc.SetBandAttr(outer, QStringLiteral("Condition"), QStringLiteral("[RptDataset1.\"Puvod\"]")));
+  doc.AddBand(BandType::GroupHeader);  // groups by genre, inside the first
+  const int footer = doc.AddBand(BandType::GroupFooter);
+  ASSERT_GE(footer, 0);
+  doc.AddObject(footer, QStringLiteral("Text"), 0, 0);
+  ASSERT_TRUE(doc.SetObjectText(doc.Selection().front(), QStringLiteral("Konec [RptDataset1.\"Zanr\"]")));
+
+  ReportDef def;
+  QString error;
+  ASSERT_TRUE(CompileTemplate(doc.Root(), def, &error)) << error.toStdString();
+  MemorySource films = test::Films(4, {QStringLiteral("Drama"), QStringLiteral("Komedie")}, true);
+  PreparedReport r;
+  ASSERT_TRUE(PrepareReport(def, films, r, &error)) << error.toStdString();
+  QStringList ends;
+  for (const QString& t : test::PageTexts(r, 0))
+    if (t.startsWith(QStringLiteral("Konec"))) ends << t;
+  // Closed after each genre, not only once the country ends.
+  EXPECT_EQ(ends, (QStringList{"Konec Drama", "Konec Komedie"}));
+}
+
+}  // namespace
+}  // namespace rpt
