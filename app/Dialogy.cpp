@@ -1,6 +1,7 @@
 #include "Dialogy.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLayout>
@@ -25,6 +26,19 @@ QPushButton* NoveTlacitko(const QString& popisek, const QString& jmeno, QWidget*
   auto* tlacitko = new QPushButton(popisek, rodic);
   tlacitko->setObjectName(jmeno);
   return tlacitko;
+}
+
+QComboBox* PsanySeznam(const QString& jmeno, QWidget* rodic) {
+  auto* seznam = new QComboBox(rodic);
+  seznam->setObjectName(jmeno);
+  seznam->setEditable(true);
+  seznam->setInsertPolicy(QComboBox::NoInsert);
+  seznam->setMaxVisibleItems(10);
+  seznam->setValidator(new AnsiValidator(seznam));
+  // Qt's own completer ignores letter case and completes inline: "žluť" became "Žluť".
+  seznam->completer()->setCaseSensitivity(Qt::CaseSensitive);
+  seznam->completer()->setCompletionMode(QCompleter::PopupCompletion);
+  return seznam;
 }
 
 QHBoxLayout* RadaTlacitek(QPushButton* potvrdit, QPushButton* zrusit) {

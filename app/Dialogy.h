@@ -25,5 +25,9 @@ QHBoxLayout* RadaTlacitek(QPushButton* potvrdit, QPushButton* zrusit);
 // Fills the list with the grid's column captions in grid order and selects the label of
 // the field; nothing is selected when that field is not shown.
 void NaplnitPole(QComboBox& seznam, const THlavni& hlavni, const QString& pole);
+// A new editable list (the history of texts, the genres) that takes the text exactly as
+// typed: entries matching what is typed, in the same letter case, are offered in a popup,
+// but nothing is filled in and Enter never swaps the text for an entry spelt otherwise.
+QComboBox* PsanySeznam(const QString& jmeno, QWidget* rodic);
 
 }  // namespace kalmetra

@@ -29,12 +29,7 @@ TFiltrZaznamu::TFiltrZaznamu(THlavni& hlavni, QWidget* parent) : QDialog(parent)
   Cb_Pole = new QComboBox(this);
   Cb_Pole->setObjectName(QStringLiteral("Cb_Pole"));
   Cb_Pole->setMaxVisibleItems(10);
-  Cb_Podminka = new QComboBox(this);
-  Cb_Podminka->setObjectName(QStringLiteral("Cb_Podminka"));
-  Cb_Podminka->setEditable(true);
-  Cb_Podminka->setInsertPolicy(QComboBox::NoInsert);
-  Cb_Podminka->setMaxVisibleItems(10);
-  Cb_Podminka->setValidator(new AnsiValidator(Cb_Podminka));
+  Cb_Podminka = PsanySeznam(QStringLiteral("Cb_Podminka"), this);
   Tl_Filtr = new QPushButton(QStringLiteral("Filtr"), this);
   Tl_Filtr->setObjectName(QStringLiteral("Tl_Filtr"));
   Tl_Filtr->setDefault(true);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSignalBlocker>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -63,12 +64,7 @@ THledat::THledat(THlavni& hlavni, QWidget* parent) : QDialog(parent), hlavni_(hl
   Cb_Pole = new QComboBox(this);
   Cb_Pole->setObjectName(QStringLiteral("Cb_Pole"));
   Cb_Pole->setMaxVisibleItems(10);
-  Cb_Retezec = new QComboBox(this);
-  Cb_Retezec->setObjectName(QStringLiteral("Cb_Retezec"));
-  Cb_Retezec->setEditable(true);
-  Cb_Retezec->setInsertPolicy(QComboBox::NoInsert);
-  Cb_Retezec->setMaxVisibleItems(10);
-  Cb_Retezec->setValidator(new AnsiValidator(Cb_Retezec));
+  Cb_Retezec = PsanySeznam(QStringLiteral("Cb_Retezec"), this);
   Cb_Retezec->setMinimumWidth(220);
   Celevyrazy = new QCheckBox(QStringLiteral("Pouze celé výrazy"), this);
   Celevyrazy->setObjectName(QStringLiteral("Celevyrazy"));
@@ -140,9 +136,13 @@ void THledat::Hledat() {
   QStringList seznam;
   for (int i = 0; i < Cb_Retezec->count(); ++i) seznam << Cb_Retezec->itemText(i);
   PridatDoSeznamu(seznam, text, kKapacitaSeznamu);
-  Cb_Retezec->clear();
-  Cb_Retezec->addItems(seznam);
-  Cb_Retezec->setCurrentIndex(0);
+  {
+    // Refilling the list is no change of the text by the user: Od začátku stays as it is.
+    const QSignalBlocker ticho(Cb_Retezec);
+    Cb_Retezec->clear();
+    Cb_Retezec->addItems(seznam);
+    Cb_Retezec->setCurrentIndex(0);
+  }
 
   const QString popisek = Cb_Pole->currentText();
   hlavni_.PoleHledani = hlavni_.NazevPole(popisek);

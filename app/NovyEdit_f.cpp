@@ -18,6 +18,7 @@
 #include "Ikony.h"
 #include "Interakce.h"
 #include "Pomocne.h"
+#include "Dialogy.h"
 #include "TextCodec.h"
 
 namespace kalmetra {
@@ -75,13 +76,8 @@ void TNovyEdit::VytvoritOvladace() {
   Ed_Titul = pole("Ed_Titul", 80);
   Ed_Rok = pole("Ed_Rok", 4);
   Ed_Stopaz = pole("Ed_Stopaz", 4);
-  Cb_Zanr = new QComboBox(this);
-  Cb_Zanr->setObjectName(QStringLiteral("Cb_Zanr"));
-  Cb_Zanr->setEditable(true);
-  Cb_Zanr->setInsertPolicy(QComboBox::NoInsert);
-  Cb_Zanr->setMaxVisibleItems(10);
+  Cb_Zanr = PsanySeznam(QStringLiteral("Cb_Zanr"), this);
   Cb_Zanr->lineEdit()->setMaxLength(30);
-  Cb_Zanr->setValidator(new AnsiValidator(Cb_Zanr));
   connect(Cb_Zanr, &QComboBox::editTextChanged, this, [this] { Tl_OK->setEnabled(true); });
   connect(Cb_Zanr, &QComboBox::activated, this, [this] { Tl_OK->setEnabled(true); });
   Ed_Puvod = pole("Ed_Puvod", 30);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "SeznamFixture.h"
 
@@ -192,6 +193,46 @@ TEST_F(FiltrTest, BlankTextIsRefusedAndNothingChanges) {
   EXPECT_EQ(Sloupec(*h, "Titul"), QStringList({"Zima"}));
   EXPECT_EQ(OrezatVyraz(QStringLiteral("\x01 a b\x1f")), "a b");
   EXPECT_EQ(OrezatVyraz(QStringLiteral("\t\n")), "");
+}
+
+}  // namespace
+}  // namespace kalmetra::test
+
+namespace kalmetra::test {
+namespace {
+
+// Types text the way a keyboard does, one character a key press, Czech letters too.
+void Napsat(QWidget* w, const QString& text) {
+  for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_A, QString(c), Qt::NoModifier);
+}
+
+TEST_F(FiltrTest, TypedTextIsTakenAsTypedNotAsAHistoryEntrySpeltOtherwise) {
+  Katalog({{QStringLiteral("Žluť"), "1990", "95", "Drama", ""}, {QStringLiteral("žluť"), "1991", "90", "Drama", ""},
+           {QStringLiteral("Žlutá ponorka"), "1968", "85", "Komedie", ""}});
+  {
+    ProfileFile ini(Ini());
+    ASSERT_TRUE(ini.WriteString("Seznam", "Polozka1", QStringLiteral("Žluť")));
+  }
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  auto zadat = [&](const QString& text) {
+    dialogy_.Queue([text](QDialog& d) {
+      auto* podminka = Control<QComboBox>(d, "Cb_Podminka");
+      podminka->setFocus();
+      podminka->lineEdit()->clear();
+      Napsat(podminka->lineEdit(), text);
+      EXPECT_EQ(podminka->currentText(), text);  // nothing filled in while typing
+      QTest::keyClick(podminka->lineEdit(), Qt::Key_Return);
+    });
+    h->Akce("Akce_Filtr")->trigger();
+  };
+  zadat(QStringLiteral("žluť"));
+  EXPECT_EQ(h->LaParametrFiltru()->text(), QStringLiteral("Filtr : žluť [Titul]"));
+  EXPECT_EQ(Sloupec(*h, "Titul"), QStringList({QStringLiteral("žluť")}));
+  // A prefix of an entry is the filter itself.
+  zadat(QStringLiteral("Žlu"));
+  EXPECT_EQ(h->LaParametrFiltru()->text(), QStringLiteral("Filtr : Žlu [Titul]"));
+  EXPECT_TRUE(dialogy_.AllUsed());
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QTableView>
+#include <QTest>
 
 #include "SeznamFixture.h"
 
@@ -230,6 +232,49 @@ TEST_F(HledatTest, AFieldThatIsNotShownGivesAnErrorAndRestoresCursorAndGrid) {
   EXPECT_FALSE(h->DataSet1.ControlsDisabled());
   EXPECT_EQ(h->DataSet1.RecNo(), 1);
   EXPECT_EQ(h->DBGrid1->model()->rowCount(), 7);
+}
+
+}  // namespace
+}  // namespace kalmetra::test
+
+namespace kalmetra::test {
+namespace {
+
+// Types text the way a keyboard does, one character a key press, Czech letters too.
+void Klavesy(QWidget* w, const QString& text) {
+  for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_A, QString(c), Qt::NoModifier);
+}
+
+TEST_F(HledatTest, TypedTextReplacesItsOtherSpellingAndFromTheStartWaitsForAChange) {
+  Katalog(kFilmy);
+  {
+    ProfileFile ini(Ini());
+    ASSERT_TRUE(ini.WriteString("Seznam", "Polozka1", "Kolja"));
+  }
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  dialogy_.Queue([&](QDialog& d) {
+    auto* retezec = Control<QComboBox>(d, "Cb_Retezec");
+    auto* odZacatku = Control<QPushButton>(d, "Tl_HledatOdZacatku");
+    retezec->setFocus();
+    Klavesy(retezec->lineEdit(), "kol");
+    EXPECT_EQ(retezec->currentText(), "kol");  // not completed to the entry
+    Klavesy(retezec->lineEdit(), "ja");
+    QTest::keyClick(retezec->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(Polozky(retezec), QStringList({"kolja"}));
+    EXPECT_EQ(h->HledanyVyraz, "kolja");
+    // Od začátku stays off after a search until the text is changed.
+    odZacatku->click();
+    EXPECT_FALSE(odZacatku->isEnabled());
+    Stisknout(d, "Tl_HledatVyraz");
+    EXPECT_FALSE(odZacatku->isEnabled());
+    Klavesy(retezec->lineEdit(), "x");
+    EXPECT_TRUE(odZacatku->isEnabled());
+    d.reject();
+  });
+  h->Akce("Akce_HledatZaznam")->trigger();
+  EXPECT_EQ(ProfileFile(Ini()).ReadString("Seznam", "Polozka1", "?"), "kolja");
+  EXPECT_TRUE(dialogy_.AllUsed());
 }
 
 }  // namespace

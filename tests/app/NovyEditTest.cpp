@@ -430,3 +430,33 @@ TEST_F(NovyEditTest, TextOutsideTheCodePageIsShownAndNeverWrittenBack) {
 
 }  // namespace
 }  // namespace kalmetra
+
+namespace kalmetra {
+namespace {
+
+TEST_F(NovyEditTest, AGenreTypedInAnotherLetterCaseIsStoredAsTyped) {
+  MakeCatalogue(1);
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  h->ZobrazDialogUloz = false;
+  auto e = Editor(*h, "Editace aktuálního záznamu");
+  QApplication::setActiveWindow(e.get());  // completion acts only on a focused box
+  e->Cb_Zanr->clear();
+  e->Cb_Zanr->addItems({QStringLiteral("Komedie"), QStringLiteral("Krimi")});
+  e->Cb_Zanr->setEditText(QString());
+  e->Cb_Zanr->setFocus();
+  Napsat(e->Cb_Zanr->lineEdit(), QStringLiteral("komedie"));
+  QTest::keyClick(e->Cb_Zanr->lineEdit(), Qt::Key_Down);
+  e->Tl_OK->click();
+  EXPECT_EQ(Rows()[0][4], "komedie");
+  // A prefix of an entry is not filled in: Enter takes the three letters.
+  e->Cb_Zanr->setFocus();
+  e->Cb_Zanr->lineEdit()->clear();
+  Napsat(e->Cb_Zanr->lineEdit(), QStringLiteral("Kom"));
+  EXPECT_EQ(e->Cb_Zanr->currentText(), "Kom");
+  QTest::keyClick(e->Cb_Zanr->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(Rows()[0][4], "Kom");
+}
+
+}  // namespace
+}  // namespace kalmetra
