@@ -362,7 +362,10 @@ void TNovyEdit::HledatNaWebu() {
     Informace(QStringLiteral("Není zadaná žádná výchozí internetová adresa pro filmovou databázi."));
     return;
   }
-  Seam().SetClipboardText(Ed_Titul->selectedText());
+  // Normally the whole title; a selected part when there is one. An empty text would only
+  // wipe what the user had on the clipboard.
+  const QString titul = Ed_Titul->hasSelectedText() ? Ed_Titul->selectedText() : Ed_Titul->text();
+  if (!titul.isEmpty()) Seam().SetClipboardText(titul);
   OtevritSoubor(hlavni_.VychoziAdresaWWWW);
 }
 

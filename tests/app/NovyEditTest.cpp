@@ -460,3 +460,36 @@ TEST_F(NovyEditTest, AGenreTypedInAnotherLetterCaseIsStoredAsTyped) {
 
 }  // namespace
 }  // namespace kalmetra
+
+namespace kalmetra {
+namespace {
+
+TEST_F(NovyEditTest, WebButtonCopiesTheWholeTitleWithoutASelectionAndNeverEmptiesTheClipboard) {
+  MakeCatalogue(1);
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  h->ZobrazDialogUloz = false;
+  h->VychoziAdresaWWWW = QStringLiteral("https://www.csfd.cz/");
+  auto e = Editor(*h, "Editace aktuálního záznamu");
+  QApplication::setActiveWindow(e.get());
+  // The title changed and saved: the save leaves no selection.
+  e->Ed_Titul->setFocus();
+  e->Ed_Titul->selectAll();
+  Napsat(e->Ed_Titul, QStringLiteral("Obecná škola"));
+  QTest::keyClick(e->Ed_Titul, Qt::Key_Return);
+  ASSERT_EQ(Rows()[0][1], ToAnsi(QStringLiteral("Obecná škola")));
+  QTest::mouseClick(e->Tl_Titul, Qt::LeftButton);
+  EXPECT_EQ(seam->Clipboard(), QStringLiteral("Obecná škola"));
+  // A part selected is what is copied.
+  e->Ed_Titul->setSelection(0, 6);
+  QTest::mouseClick(e->Tl_Titul, Qt::LeftButton);
+  EXPECT_EQ(seam->Clipboard(), QStringLiteral("Obecná"));
+  // No title: the clipboard keeps what it held.
+  e->Ed_Titul->clear();
+  QTest::mouseClick(e->Tl_Titul, Qt::LeftButton);
+  EXPECT_EQ(seam->Clipboard(), QStringLiteral("Obecná"));
+  EXPECT_EQ(seam->Calls().back().kind, CallKind::OpenWithDesktop);
+}
+
+}  // namespace
+}  // namespace kalmetra
