@@ -12,6 +12,7 @@
 #include "Hlavni_f.h"
 #include "Interakce.h"
 #include "Katalog.h"
+#include "Pomocne.h"
 #include "Prubeh.h"
 #include "TextCodec.h"
 
@@ -33,8 +34,9 @@ class TPozastaveni {
 };
 
 // Reads the list anew and makes the row of that number current (the last one the import
-// stored), looking from the end, where new numbers normally stand.
-void ZobrazitUlozene(THlavni& hlavni, int64_t cislo) {
+// stored), looking from the end, where new numbers normally stand. A filter in force may
+// hide stored rows: the user is told how many, or he would import them again.
+void ZobrazitUlozene(THlavni& hlavni, int64_t cislo, int ulozeno, int radkuPredtim) {
   orvek3::TOrvek3Query& ds = hlavni.DataSet1;
   hlavni.OtevritSeznam();
   const std::string hledane = std::to_string(cislo);
@@ -45,6 +47,12 @@ void ZobrazitUlozene(THlavni& hlavni, int64_t cislo) {
       break;
     }
   }
+  const int skryto = ulozeno - (ds.RecordCount() - radkuPredtim);
+  if (!hlavni.VyrazFiltru.isEmpty() && skryto > 0)
+    Informace(QStringLiteral("Uloženo záznamů: %1. Filtr „%2“ [%3] z nich %4 neukazuje; uvidíte je po zrušení filtru.")
+                  .arg(ulozeno)
+                  .arg(hlavni.VyrazFiltru, hlavni.PopisekPole(hlavni.PoleFiltru))
+                  .arg(skryto));
 }
 
 }  // namespace
@@ -70,8 +78,16 @@ void ImportovatCSV(THlavni& hlavni, const QString& soubor) {
   // The rows go to the database through one prepared statement inside one transaction;
   // the grid shows them once the list is read anew at the end.
   std::exception_ptr chyba;
-  const std::optional<int64_t> posledni = UlozitRadky(ds, radky, [&](int r) { prubeh.Krok(r); }, chyba);
-  if (posledni) ZobrazitUlozene(hlavni, *posledni);
+  const int radkuPredtim = ds.Active() ? ds.RecordCount() : 0;
+  int ulozeno = 0;
+  const std::optional<int64_t> posledni = UlozitRadky(
+      ds, radky,
+      [&](int r) {
+        ++ulozeno;
+        prubeh.Krok(r);
+      },
+      chyba);
+  if (posledni) ZobrazitUlozene(hlavni, *posledni, ulozeno, radkuPredtim);
   if (chyba) std::rethrow_exception(chyba);
 }
 

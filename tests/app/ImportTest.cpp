@@ -285,3 +285,36 @@ TEST_F(ImportTest, ATabSeparatedExportLandsWholeInTheLocation) {
 
 }  // namespace
 }  // namespace kalmetra
+
+namespace kalmetra {
+namespace {
+
+TEST_F(ImportTest, RowsTheFilterHidesAfterAnImportAreCountedInAMessage) {
+  MakeCatalogue(TriFilmy());
+  test::ScopedScriptedSeam seam;
+  auto h = Start();
+  h->PoleFiltru = QStringLiteral("Titul");
+  h->VyrazFiltru = QStringLiteral("Kolja");
+  h->OtevritSeznam();
+  // The last stored row is hidden: the message counts what was stored and what is not shown.
+  ImportovatCSV(*h, WriteFile(Ansi(QStringLiteral("h\r\n;Kolja se vrací;;;;;;;;\r\n;Jiný film;;;;;;;;\r\n;Obecná škola;;;;;;;;\r\n"))));
+  EXPECT_EQ(Texts().size(), 6u);
+  ASSERT_EQ(seam->Calls().size(), 1u);
+  EXPECT_EQ(seam->Calls()[0].icon, MessageIcon::Information);
+  EXPECT_EQ(seam->Calls()[0].text,
+            QStringLiteral("Uloženo záznamů: 3. Filtr „Kolja“ [Titul] z nich 2 neukazuje; uvidíte je po zrušení filtru."));
+  // When the last stored row is shown, it is current.
+  ImportovatCSV(*h, WriteFile(Ansi(QStringLiteral("h\r\n;Pelíšky;;;;;;;;\r\n;Kolja po letech;;;;;;;;\r\n"))));
+  EXPECT_EQ(h->DataSet1.FieldByName("Titul").AsUnicode(), u"Kolja po letech");
+  ASSERT_EQ(seam->Calls().size(), 2u);
+  EXPECT_EQ(seam->Calls()[1].text,
+            QStringLiteral("Uloženo záznamů: 2. Filtr „Kolja“ [Titul] z nich 1 neukazuje; uvidíte je po zrušení filtru."));
+  // Without a filter nothing is said.
+  h->VyrazFiltru.clear();
+  h->OtevritSeznam();
+  ImportovatCSV(*h, WriteFile(Ansi(QStringLiteral("h\r\n;Ostře sledované vlaky;;;;;;;;\r\n"))));
+  EXPECT_EQ(seam->Calls().size(), 2u);
+}
+
+}  // namespace
+}  // namespace kalmetra
