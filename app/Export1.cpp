@@ -11,12 +11,14 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Hlavni_f.h"
 #include "Interakce.h"
+#include "Katalog.h"
 #include "Pomocne.h"
 #include "Prubeh.h"
 #include "TextCodec.h"
@@ -152,15 +154,24 @@ std::string NazevElementu(const QString& nazev) {
   return nazev.toStdString();
 }
 
+// Where a value stands, for a message: the record's Id (or its number) and the field.
+QString MistoHodnoty(const TRecordSet& ds, const TRecField& pole, int poradi) {
+  const TRecField* id = ds.FindField(kPoleKatalogu[0].nazev);
+  const QString zaznam = id && !id->IsNull() ? QStringLiteral("záznam s Id %1").arg(FromAnsi(id->AsString()))
+                                             : QStringLiteral("záznam č. %1").arg(poradi);
+  return QStringLiteral("%1, pole %2").arg(zaznam, FromAnsi(pole.DisplayName()));
+}
+
 // Appends Windows-1250 text as UTF-8 with "&", "<" and ">" as entities. Control
 // characters that XML does not allow at all are refused rather than written into a
-// document no reader would accept.
-void PridatXmlText(std::string_view ansi, std::string& cil, bool uvozovky = false) {
+// document no reader would accept; the message says where the value stands, so that the
+// user can mend it in the editor.
+void PridatXmlText(std::string_view ansi, std::string& cil, bool uvozovky, const std::function<QString()>& misto) {
   for (const char znak : ansi) {
     const auto b = static_cast<unsigned char>(znak);
     if (b < 0x80) {
       if (b < 0x20 && b != '\t' && b != '\n' && b != '\r')
-        Chyba(QStringLiteral("Hodnota obsahuje řídicí znak %1, který XML nepřipouští.").arg(b));
+        Chyba(QStringLiteral("Hodnota obsahuje řídicí znak %1, který XML nepřipouští (%2).").arg(b).arg(misto()));
       if (b == '&') cil += "&amp;";
       else if (b == '<') cil += "&lt;";
       else if (b == '>') cil += "&gt;";
@@ -220,7 +231,7 @@ void ZapsatXML(TRecordSet& ds, const QString& soubor, const QString& koren, QWid
             continue;
           }
           data += p.zacatek;
-          PridatXmlText(hodnota, data);
+          PridatXmlText(hodnota, data, false, [&] { return MistoHodnoty(ds, *p.pole, hotovo + 1); });
           data += p.konec;
         }
         data += "  </zaznam>\r\n";
@@ -256,7 +267,7 @@ void ZapsatHTML(TRecordSet& ds, const QString& soubor, const QStringList& popisk
   for (int i = 0; i < pocetPoli; ++i) {
     const QString popisek = i < popisky.size() && !popisky[i].isEmpty() ? popisky[i] : FromAnsi(ds.Field(i).FieldName());
     data += "<th>";
-    PridatXmlText(ToAnsi(popisek), data, true);
+    PridatXmlText(ToAnsi(popisek), data, true, [&] { return QStringLiteral("název sloupce %1").arg(popisek); });
     data += "</th>";
   }
   data += "</tr>\r\n</thead>\r\n<tbody>\r\n";
@@ -270,7 +281,7 @@ void ZapsatHTML(TRecordSet& ds, const QString& soubor, const QStringList& popisk
       hodnota.clear();
       cteni.Pridat(ds.Field(i), hodnota);
       data += "<td>";
-      PridatXmlText(hodnota, data, true);
+      PridatXmlText(hodnota, data, true, [&] { return MistoHodnoty(ds, ds.Field(i), hotovo + 1); });
       data += "</td>";
     }
     data += "</tr>\r\n";
