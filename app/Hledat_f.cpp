@@ -14,6 +14,7 @@
 #include "Dialogy.h"
 #include "Hlavni_f.h"
 #include "Pomocne.h"
+#include "Prubeh.h"
 #include "SpusteniDialogu.h"
 #include "TextCodec.h"
 #include "platform_library.h"
@@ -33,7 +34,8 @@ QString ZpravaNenalezeno(const QString& text, const QString& popisek) {
 
 bool NajitDalsi(THlavni& hlavni, const QString& pole, const QString& text, bool cele) {
   orvek3::TOrvek3Query& data = hlavni.DataSet1;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  // A walk over a large catalogue shows its progress past a second, as other long work.
+  TPrubeh prubeh(&hlavni, QStringLiteral("Hledání"), std::max(0, data.RecordCount() - data.RecNo()));
   data.DisableControls();
   bool nalezeno = false;
   try {
@@ -41,19 +43,19 @@ bool NajitDalsi(THlavni& hlavni, const QString& pole, const QString& text, bool 
     const orvek3::TRecField& f = data.FieldByName(ToAnsi(pole));
     orvek3::platform::ClearUpperVectorState();  // the walk runs after Qt's dialog code
     data.Next();
+    int prosle = 0;
     while (!data.Eof()) {
       const std::string hodnota = orvek3::AnsiLowerCase(f.AsString());
       nalezeno = cele ? hodnota == hledany : !hledany.empty() && hodnota.find(hledany) != std::string::npos;
       if (nalezeno) break;
       data.Next();
+      prubeh.Krok(++prosle);
     }
   } catch (...) {
     data.EnableControls();
-    QApplication::restoreOverrideCursor();
     throw;
   }
   data.EnableControls();
-  QApplication::restoreOverrideCursor();
   return nalezeno;
 }
 

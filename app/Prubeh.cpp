@@ -10,7 +10,6 @@ namespace kalmetra {
 
 namespace {
 
-constexpr qint64 kZobrazitPo = 1000;  // ms before the bar appears
 constexpr qint64 kUdalostiPo = 40;    // ms between two rounds of pending events
 
 }  // namespace
@@ -30,9 +29,9 @@ TPrubeh::~TPrubeh() {
 void TPrubeh::Obnovit(int hotovo) {
   odPosledni_ = 0;
   const qint64 ted = od_.elapsed();
-  if (ted - posledniUdalosti_ < kUdalostiPo) return;
+  if (ted - posledniUdalosti_ < std::min(kUdalostiPo, zobrazitPo_)) return;
   posledniUdalosti_ = ted;
-  if (ukazatel_ == nullptr && ted >= kZobrazitPo && okno_ != nullptr) {
+  if (ukazatel_ == nullptr && ted >= zobrazitPo_ && okno_ != nullptr) {
     if (QWidget* panel = okno_->findChild<QWidget*>(QStringLiteral("SpodniNastrojPanel"))) {
       ukazatel_ = new QProgressBar(panel);
       ukazatel_->setObjectName(QStringLiteral("PrubehPrace"));

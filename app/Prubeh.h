@@ -27,9 +27,12 @@ class TPrubeh {
   QProgressBar* Ukazatel() const { return ukazatel_; }
   // True while some long work runs: the main window must not close under it.
   static bool Probiha() { return probiha_ > 0; }
+  // Tests show the bar at once instead of after a second (ms); negative restores.
+  static void ZobrazitPo(qint64 ms) { zobrazitPo_ = ms < 0 ? kVychoziZobrazitPo : ms; }
 
  private:
   static constexpr int kRadkuMeziDotazy = 64;
+  static constexpr qint64 kVychoziZobrazitPo = 1000;  // ms before the bar appears
   void Obnovit(int hotovo);
 
   QPointer<QWidget> okno_;
@@ -40,6 +43,7 @@ class TPrubeh {
   qint64 posledniUdalosti_ = 0;
   QProgressBar* ukazatel_ = nullptr;
   static inline int probiha_ = 0;
+  static inline qint64 zobrazitPo_ = kVychoziZobrazitPo;
 };
 
 }  // namespace kalmetra

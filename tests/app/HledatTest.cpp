@@ -2,6 +2,7 @@
 // Czech letter case, whole values, the shared history of twenty slots.
 #include <Hledat_f.h>
 #include <IniSoubor.h>
+#include <Prubeh.h>
 
 #include <QAction>
 #include <QApplication>
@@ -9,7 +10,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTableView>
+#include <QTimer>
 #include <QTest>
 
 #include "SeznamFixture.h"
@@ -275,6 +278,31 @@ TEST_F(HledatTest, TypedTextReplacesItsOtherSpellingAndFromTheStartWaitsForAChan
   h->Akce("Akce_HledatZaznam")->trigger();
   EXPECT_EQ(ProfileFile(Ini()).ReadString("Seznam", "Polozka1", "?"), "kolja");
   EXPECT_TRUE(dialogy_.AllUsed());
+}
+
+}  // namespace
+}  // namespace kalmetra::test
+
+namespace kalmetra::test {
+namespace {
+
+TEST_F(HledatTest, TheSearchWalkShowsItsProgressInTheStatusLine) {
+  std::vector<Film> filmy;
+  for (int i = 0; i < 1000; ++i) filmy.push_back({QStringLiteral("Film %1").arg(i), "2000", "90", "Drama", ""});
+  Katalog(filmy);
+  ScopedScriptedSeam seam;
+  auto h = Start();
+  TPrubeh::ZobrazitPo(0);  // at once, not after a second
+  QString videno;
+  QTimer::singleShot(0, [&] {
+    if (auto* bar = h->findChild<QProgressBar*>(QStringLiteral("PrubehPrace"))) videno = bar->format();
+  });
+  const bool nalezeno = NajitDalsi(*h, "Titul", QStringLiteral("Kolja"), false);
+  TPrubeh::ZobrazitPo(-1);
+  EXPECT_FALSE(nalezeno);
+  EXPECT_EQ(videno, QStringLiteral("Hledání %p %"));
+  EXPECT_EQ(h->findChild<QProgressBar*>(QStringLiteral("PrubehPrace")), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
