@@ -75,19 +75,12 @@ void ImportovatCSV(THlavni& hlavni, const QString& soubor) {
   if (radky.size() < 2) return;
 
   TPrubeh prubeh(&hlavni, QStringLiteral("Import"), static_cast<int>(radky.size()) - 1);
-  // The rows go to the database through one prepared statement inside one transaction;
+  // The rows go to the database through one prepared statement in large transactions;
   // the grid shows them once the list is read anew at the end.
   std::exception_ptr chyba;
   const int radkuPredtim = ds.Active() ? ds.RecordCount() : 0;
-  int ulozeno = 0;
-  const std::optional<int64_t> posledni = UlozitRadky(
-      ds, radky,
-      [&](int r) {
-        ++ulozeno;
-        prubeh.Krok(r);
-      },
-      chyba);
-  if (posledni) ZobrazitUlozene(hlavni, *posledni, ulozeno, radkuPredtim);
+  const UlozeneRadky ulozeno = UlozitRadky(ds, radky, [&](int r) { prubeh.Krok(r); }, chyba);
+  if (ulozeno.posledni) ZobrazitUlozene(hlavni, *ulozeno.posledni, ulozeno.pocet, radkuPredtim);
   if (chyba) std::rethrow_exception(chyba);
 }
 

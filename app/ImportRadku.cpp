@@ -1,23 +1,27 @@
 #include "ImportRadku.h"
 
+#include <QString>
+
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 
 #include "Katalog.h"
+#include "sql_text.h"
 
 namespace kalmetra {
 
 namespace {
 
-// The transaction around the import: begun unless the caller holds one, committed at the
-// end whatever ended the loop, so that the rows stored before a failing row stay.
+// The transaction around a batch of the import: begun unless the caller holds one,
+// committed at the batch's end whatever ended the loop, so that the rows stored before a
+// failing row stay.
 class TTransakce {
  public:
-  explicit TTransakce(orvek3::TOrvek3Database& db) : db_(db) {
+  explicit TTransakce(orvek3::TOrvek3Database& db) : db_(db) { Zacit(); }
+  void Zacit() {
     vlastni_ = db_.Api().get_autocommit(db_.Handle()) != 0;
     if (vlastni_) db_.ExecSQL("BEGIN");
   }
+  bool Vlastni() const { return vlastni_; }
   ~TTransakce() {
     if (!vlastni_) return;
     try {
@@ -96,21 +100,6 @@ class TVkladani {
   std::array<std::string, 9> prevody_;
 };
 
-// A whole number as the number field takes it: an optional sign and decimal digits that
-// fit 64 bits.
-bool CeleCislo(const std::string& text, int64_t& cislo) {
-  size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
-  if (i >= text.size()) return false;
-  for (size_t j = i; j < text.size(); ++j)
-    if (text[j] < '0' || text[j] > '9') return false;
-  errno = 0;
-  char* konec = nullptr;
-  const long long v = std::strtoll(text.c_str(), &konec, 10);
-  if (errno == ERANGE || konec != text.c_str() + text.size()) return false;
-  cislo = v;
-  return true;
-}
-
 // The text as a field of that many characters holds it: cut to the length and at a zero.
 std::string_view Oriznout(std::string_view text, int delka) {
   text = text.substr(0, static_cast<size_t>(std::max(delka, 0)));
@@ -157,38 +146,88 @@ std::array<std::string, 10> RozdelitRadek(std::string_view radek) {
   return hodnoty;
 }
 
-std::optional<int64_t> UlozitRadky(orvek3::TOrvek3Query& ds, const std::vector<std::string_view>& radky,
-                                   const std::function<void(int)>& krok, std::exception_ptr& chyba) {
+UlozeneRadky UlozitRadky(orvek3::TOrvek3Query& ds, const std::vector<std::string_view>& radky,
+                         const std::function<void(int)>& krok, std::exception_ptr& chyba, int radkuVDavce) {
   const orvek3::TRecField& id = ds.FieldByName(kPoleKatalogu[0].nazev);
   std::array<int, 9> delky{};
   for (size_t i = 0; i < delky.size(); ++i) delky[i] = ds.FieldByName(kPoleKatalogu[i + 1].nazev).Size();
   orvek3::TOrvek3Database& db = *ds.Database();
   db.CheckConnected(false);
 
-  std::optional<int64_t> posledni;
+  UlozeneRadky ulozeno;   // committed
+  UlozeneRadky vDavce;    // inserted since the last commit
   TVkladani vkladani(db);
   TTransakce transakce(db);
+  // Commits the batch; false when the library had rolled it back itself.
+  auto potvrdit = [&] {
+    if (!transakce.Dokoncit()) return false;
+    if (vDavce.posledni) ulozeno.posledni = vDavce.posledni;
+    ulozeno.pocet += vDavce.pocet;
+    vDavce = {};
+    return true;
+  };
+  bool odvolano = false;
+  size_t r = 1;
   try {
     std::array<std::string_view, 9> texty;
-    for (size_t r = 1; r < radky.size(); ++r) {
+    for (; r < radky.size(); ++r) {
       const std::array<std::string, 10> hodnoty = RozdelitRadek(radky[r]);
       std::optional<int64_t> cislo;
       if (!hodnoty[0].empty()) {
         int64_t v = 0;
-        if (!CeleCislo(hodnoty[0], v))
+        if (!orvek3::ParseInt64(hodnoty[0], v))
           orvek3::RaiseDatabaseError(&ds, "'" + ViditelnyText(hodnoty[0]) + "' is not a valid integer value for field '" +
                                               id.DisplayName() + "'");
         cislo = v;
       }
       for (size_t i = 0; i < texty.size(); ++i) texty[i] = Oriznout(hodnoty[i + 1], delky[i]);
-      posledni = vkladani.Vlozit(cislo, texty);
+      vDavce.posledni = vkladani.Vlozit(cislo, texty);
+      ++vDavce.pocet;
       if (krok) krok(static_cast<int>(r));
+      // Batches bound what a full disk can take back with it.
+      if (transakce.Vlastni() && vDavce.pocet >= radkuVDavce) {
+        if (!potvrdit()) {
+          odvolano = true;
+          break;
+        }
+        transakce.Zacit();
+      }
     }
   } catch (...) {
     chyba = std::current_exception();
   }
-  if (!transakce.Dokoncit()) posledni.reset();
-  return posledni;
+  try {
+    if (!odvolano && !potvrdit()) odvolano = true;
+  } catch (...) {
+    // The commit itself failed (and was rolled back): the batch is lost as well.
+    if (!chyba) chyba = std::current_exception();
+    odvolano = true;
+  }
+  if (odvolano && vDavce.pocet > 0) {
+    // Say exactly what is stored, or the user cannot tell which lines to import again.
+    std::string proc = "the database rolled the last rows back";
+    if (chyba) {
+      try {
+        std::rethrow_exception(chyba);
+      } catch (const std::exception& e) {
+        proc = e.what();
+      } catch (...) {
+      }
+    }
+    try {
+      orvek3::RaiseDatabaseError(
+          &ds, proc + "\r\n" +
+                   orvek3::Utf16ToAnsi(QStringLiteral("Uloženo je prvních %1 záznamů souboru (řádky 2 až %2); "
+                                                      "od řádku %3 dál není uloženo nic.")
+                                           .arg(ulozeno.pocet)
+                                           .arg(ulozeno.pocet + 1)
+                                           .arg(ulozeno.pocet + 2)
+                                           .toStdU16String()));
+    } catch (...) {
+      chyba = std::current_exception();
+    }
+  }
+  return ulozeno;
 }
 
 }  // namespace kalmetra

@@ -50,6 +50,20 @@ std::string FormatFloat(double v) {
   return buf;
 }
 
+bool ParseDouble(const std::string& text, double& out) {
+  if (text.empty()) return false;
+  std::string t = text;
+  for (char& c : t)
+    if (c == ',') c = '.';
+  char* end = nullptr;
+  const double v = std::strtod(t.c_str(), &end);
+  if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
+  out = v;
+  return true;
+}
+
+}  // namespace
+
 bool ParseInt64(const std::string& text, int64_t& out) {
   if (text.empty()) return false;
   size_t i = 0;
@@ -64,20 +78,6 @@ bool ParseInt64(const std::string& text, int64_t& out) {
   out = v;
   return true;
 }
-
-bool ParseDouble(const std::string& text, double& out) {
-  if (text.empty()) return false;
-  std::string t = text;
-  for (char& c : t)
-    if (c == ',') c = '.';
-  char* end = nullptr;
-  const double v = std::strtod(t.c_str(), &end);
-  if (end != t.c_str() + t.size() || !std::isfinite(v)) return false;
-  out = v;
-  return true;
-}
-
-}  // namespace
 
 TRecField::TRecField(TRecordSet* owner, std::string name, TFieldType type, int size, TFieldKind kind)
     : dataSet_(owner), name_(std::move(name)), type_(type), size_(size), kind_(kind) {}

@@ -37,6 +37,10 @@ bool AnsiLike(std::string_view pattern, std::string_view text, bool ignoreAsciiC
 
 // Trim of characters with codes 32 and below from both ends.
 std::string TrimText(std::string_view text);
+// A whole number as a number field takes it: an optional sign and decimal digits that
+// fit 64 bits.
+bool ParseInt64(const std::string& text, int64_t& out);
+
 // ASCII-only case-insensitive equality and upper-casing.
 bool SameTextAscii(std::string_view a, std::string_view b);
 std::string UpperCaseAscii(std::string_view text);

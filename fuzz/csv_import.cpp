@@ -64,7 +64,9 @@ int RowCount(Catalogue& c) {
 void Import(Catalogue& c, const std::vector<std::string_view>& radky) {
   std::exception_ptr chyba;
   int stored = 0;
-  const std::optional<int64_t> last = kalmetra::UlozitRadky(c.ds, radky, [&](int) { ++stored; }, chyba);
+  const kalmetra::UlozeneRadky result = kalmetra::UlozitRadky(c.ds, radky, [&](int) { ++stored; }, chyba);
+  const std::optional<int64_t> last = result.posledni;
+  if (result.pocet != (last.has_value() ? stored : 0)) std::abort();
   // Every line after the first is stored until the first failing one, and what the
   // table holds is what was reported stored: those rows, or none when the library rolled
   // the transaction back itself (the numbers ran out).

@@ -4,6 +4,7 @@
 
 #include <Export1.h>
 #include <Import1.h>
+#include <ImportRadku.h>
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "PlnyDisk.h"
 #include "PrenosFixture.h"
 #include "ScriptedSeam.h"
 
@@ -314,6 +316,55 @@ TEST_F(ImportTest, RowsTheFilterHidesAfterAnImportAreCountedInAMessage) {
   h->OtevritSeznam();
   ImportovatCSV(*h, WriteFile(Ansi(QStringLiteral("h\r\n;Ostře sledované vlaky;;;;;;;;\r\n"))));
   EXPECT_EQ(seam->Calls().size(), 2u);
+}
+
+}  // namespace
+}  // namespace kalmetra
+
+namespace kalmetra {
+namespace {
+
+TEST_F(ImportTest, AnImportCutShortByAFullDiskKeepsTheEarlierBatchesAndSaysHowMany) {
+  test::PlnyDisk disk(dir_ + QStringLiteral("disk"), "4m");
+  if (!disk.Pripojeno()) GTEST_SKIP() << disk.Duvod().toStdString();
+  const QString soubor = disk.Cesta(QStringLiteral("Kalmetra.sqlite"));
+  ASSERT_TRUE(VytvoritDatabazi(soubor));
+  orvek3::TOrvek3Database db;
+  db.SetDriver((dir_ + QStringLiteral(KALMETRA_SQLITE_LIBNAME)).toStdString());
+  db.SetDatabaseFile(soubor.toStdString());
+  db.Connect();
+  orvek3::TOrvek3Query ds(&db);
+  ds.SetSQL("SELECT * FROM Tabulka");
+  ds.Open();
+  disk.Naplnit(600 * 1024);
+  // About 4 MB of rows for some 600 kB of room.
+  std::string obsah = "hlavička\r\n";
+  for (int i = 1; i <= 20000; ++i)
+    obsah += ";Film " + std::to_string(i) + ";2000;90;drama;CZ;" + std::string(60, 'r') + ";" + std::string(60, 'o') +
+             ";;/filmy/" + std::to_string(i) + ".mkv\r\n";
+  std::exception_ptr chyba;
+  const UlozeneRadky ulozeno = UlozitRadky(ds, RadkyImportu(obsah), {}, chyba, 500);
+  ASSERT_TRUE(chyba);
+  QString zprava;
+  try {
+    std::rethrow_exception(chyba);
+  } catch (const std::exception& e) {
+    zprava = FromAnsi(e.what());
+  }
+  // Whole batches stayed, and the message says which lines they are.
+  EXPECT_GT(ulozeno.pocet, 0);
+  EXPECT_EQ(ulozeno.pocet % 500, 0);
+  EXPECT_TRUE(zprava.contains(QStringLiteral("Uloženo je prvních %1 záznamů souboru (řádky 2 až %2)")
+                                  .arg(ulozeno.pocet)
+                                  .arg(ulozeno.pocet + 1)))
+      << zprava.toStdString();
+  EXPECT_EQ(db.Api().get_autocommit(db.Handle()), 1);
+  orvek3::TOrvek3Query q(&db);
+  q.SetSQL("SELECT count(*), max(Id) FROM Tabulka");
+  q.OpenSQL();
+  EXPECT_EQ(q.Field(0).AsLargeInt(), ulozeno.pocet);
+  ASSERT_TRUE(ulozeno.posledni);
+  EXPECT_EQ(q.Field(1).AsLargeInt(), *ulozeno.posledni);
 }
 
 }  // namespace
