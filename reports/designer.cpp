@@ -22,19 +22,20 @@
 #include <cmath>
 
 #include "designer_canvas.h"
-#include "engine.h"
+#include "interaction.h"
+#include "prepare.h"
 
 namespace rpt {
 
-TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& options, QWidget* parent)
-    : QDialog(parent), report_(report), options_(options) {
+TRptDesignerWindow::TRptDesignerWindow(DesignerHost host, QWidget* parent) : QDialog(parent), host_(std::move(host)) {
   setObjectName(QStringLiteral("NavrharSestav"));
   setModal(true);
   setWindowFlag(Qt::WindowMaximizeButtonHint);
-  doc_.SetDefaultFont(options.DefaultFont, options.DefaultFontSize);
-  if (report.Designable()) {
-    doc_.LoadTree(report.Template());
-    doc_.SetFileName(report.FileName);
+  doc_.SetDefaultFont(host_.DefaultFont, host_.DefaultFontSize);
+  if (host_.Template) {
+    doc_.LoadTree(*host_.Template);
+    doc_.SetFileName(host_.FileName);
+    host_.Template.reset();  // the document holds it from now on
   } else {
     doc_.LoadTree(NewFromOptions());
   }
@@ -53,8 +54,8 @@ TRptDesignerWindow::TRptDesignerWindow(TRptReport& report, const TRptDesigner& o
   leftLayout->addWidget(new QLabel(QStringLiteral("Pole dat (přetáhněte na pás):"), left));
   fields_ = new FieldList(left);
   leftLayout->addWidget(fields_);
-  if (report.DataSet)
-    for (const QString& f : report.DataSet->FieldNames()) fields_->addItem(f);
+  if (host_.DataSet)
+    for (const QString& f : host_.DataSet->FieldNames()) fields_->addItem(f);
   connect(fields_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { AddFieldToCurrentBand(item->text()); });
 
   scroll_ = new QScrollArea(split);
@@ -305,12 +306,12 @@ void TRptDesignerWindow::AddFieldToCurrentBand(const QString& field) {
 
 QString TRptDesignerWindow::SesFolder() const {
   if (!doc_.FileName().isEmpty()) return QFileInfo(doc_.FileName()).absolutePath();
-  if (!report_.IniFile.isEmpty()) return QFileInfo(report_.IniFile).absolutePath() + QStringLiteral("/Ses");
+  if (!host_.IniFile.isEmpty()) return QFileInfo(host_.IniFile).absolutePath() + QStringLiteral("/Ses");
   return QDir::currentPath();
 }
 
 QString TRptDesignerWindow::FieldProblem() const {
-  if (!report_.DataSet || report_.DataSet->FieldNames().isEmpty()) return {};
+  if (!host_.DataSet || host_.DataSet->FieldNames().isEmpty()) return {};
   // Images play no part in field references; leaving them out keeps a large embedded
   // picture from being decoded on every change.
   XmlNode root = doc_.Root();
@@ -323,7 +324,7 @@ QString TRptDesignerWindow::FieldProblem() const {
   dropImages(root);
   ReportDef def;
   QString why;
-  if (!CompileTemplate(root, def, &why) || CheckFieldReferences(def, *report_.DataSet, &why)) return {};
+  if (!CompileTemplate(root, def, &why) || CheckFieldReferences(def, *host_.DataSet, &why)) return {};
   return why;
 }
 
@@ -340,7 +341,7 @@ bool TRptDesignerWindow::Save() {
     Interaction().ShowError(QStringLiteral("Sestavu „%1“ se nepodařilo uložit: %2.").arg(QFileInfo(doc_.FileName()).fileName(), error));
     return false;
   }
-  if (QFileInfo(doc_.FileName()) == QFileInfo(report_.FileName)) savedOver_ = true;
+  if (QFileInfo(doc_.FileName()) == QFileInfo(host_.FileName)) savedOver_ = true;
   return true;
 }
 
@@ -370,10 +371,10 @@ bool TRptDesignerWindow::SaveAs() {
 XmlNode TRptDesignerWindow::NewFromOptions() const {
   XmlNode root = NewTemplate();
   XmlNode& page = root.children.front();
-  const QString margin = DesignerDoc::FormatMm(options_.DefaultMargins);
+  const QString margin = DesignerDoc::FormatMm(host_.DefaultMargins);
   for (const char* key : {"LeftMargin", "TopMargin", "RightMargin", "BottomMargin"}) page.SetAttr(QLatin1String(key), margin);
-  page.SetAttr(QStringLiteral("PaperSize"), QString::number(options_.DefaultPaperSize));
-  if (options_.DefaultLandscape) {
+  page.SetAttr(QStringLiteral("PaperSize"), QString::number(host_.DefaultPaperSize));
+  if (host_.DefaultLandscape) {
     const QString w = page.Attr(QStringLiteral("Width"));
     page.SetAttr(QStringLiteral("Width"), page.Attr(QStringLiteral("Height")));
     page.SetAttr(QStringLiteral("Height"), w);
@@ -389,13 +390,9 @@ void TRptDesignerWindow::NewReport() {
 }
 
 void TRptDesignerWindow::Preview() {
-  TRptReport temp;
-  temp.DataSet = report_.DataSet;
-  temp.DataSetName = report_.DataSetName;
-  temp.IniFile = report_.IniFile;
-  temp.PDFExport = report_.PDFExport;
+  if (!host_.PreviewTemplate) return;
   const QString path = doc_.FileName().isEmpty() ? SesFolder() + QStringLiteral("/Nová sestava.ksr") : doc_.FileName();
-  if (temp.LoadFromBytes(doc_.Bytes(), path)) temp.ShowReport();
+  host_.PreviewTemplate(doc_.Bytes(), path);
 }
 
 bool TRptDesignerWindow::ConfirmClose() {
@@ -420,8 +417,8 @@ void TRptDesignerWindow::reject() {
 void TRptDesignerWindow::LoadSettings() {
   double step = 1;
   bool snap = true;
-  if (!report_.IniFile.isEmpty()) {
-    QSettings ini(report_.IniFile, QSettings::IniFormat);
+  if (!host_.IniFile.isEmpty()) {
+    QSettings ini(host_.IniFile, QSettings::IniFormat);
     ini.beginGroup(QStringLiteral("Navrhar"));
     const QByteArray geometry = ini.value(QStringLiteral("Geometrie")).toByteArray();
     if (geometry.isEmpty() || !restoreGeometry(geometry)) resize(1180, 820);
@@ -440,8 +437,8 @@ void TRptDesignerWindow::LoadSettings() {
 }
 
 void TRptDesignerWindow::SaveSettings() {
-  if (report_.IniFile.isEmpty()) return;
-  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  if (host_.IniFile.isEmpty()) return;
+  QSettings ini(host_.IniFile, QSettings::IniFormat);
   ini.beginGroup(QStringLiteral("Navrhar"));
   ini.setValue(QStringLiteral("Geometrie"), saveGeometry());
   ini.setValue(QStringLiteral("KrokMrizky"), doc_.GridStep());

@@ -3,14 +3,17 @@
 // the designer document.
 #pragma once
 
+#include <QByteArray>
 #include <QDialog>
+#include <QString>
 
+#include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "designer_canvas.h"
 #include "designer_doc.h"
-#include "engine.h"
 
 class QAction;
 class QLabel;
@@ -23,19 +26,43 @@ class QTableWidgetItem;
 
 namespace rpt {
 
-class TRptDesigner;
-class TRptReport;
+class DataSource;
+
+// What the designer gets from whoever opens it, as plain values and one hook; the engine
+// fills it in, so the designer never needs the engine.
+struct DesignerHost {
+  // Its fields are offered in the list and every field reference is checked against
+  // them; may be null.
+  DataSource* DataSet = nullptr;
+  // The engine's settings file: the designer keeps its section there, and a new template
+  // is saved in "Ses" beside it. Empty keeps no settings.
+  QString IniFile;
+  // The template to open; without one the designer starts a new report from the
+  // defaults below.
+  std::optional<XmlNode> Template;
+  // The report's template file, opened with Template; saving over it is what SavedOver()
+  // tells.
+  QString FileName;
+  QString DefaultFont = QStringLiteral("Arial");
+  int DefaultFontSize = 10;
+  double DefaultMargins = 10;
+  int DefaultPaperSize = 9;
+  bool DefaultLandscape = false;
+  // Prepares a template (its bytes, unsaved) over the data set and shows its preview; a
+  // fault names the file at path.
+  std::function<void(const QByteArray& bytes, const QString& path)> PreviewTemplate;
+};
 
 class TRptDesignerWindow : public QDialog {
   Q_OBJECT
 
  public:
-  TRptDesignerWindow(TRptReport& report, const TRptDesigner& options, QWidget* parent = nullptr);
+  explicit TRptDesignerWindow(DesignerHost host, QWidget* parent = nullptr);
   ~TRptDesignerWindow() override;
 
   DesignerDoc& Doc() { return doc_; }
   DesignCanvas* Canvas() const { return canvas_; }
-  // True when the window saved over the report's own file.
+  // True when the window saved over the host's template file.
   bool SavedOver() const { return savedOver_; }
 
   bool Save();
@@ -66,8 +93,7 @@ class TRptDesignerWindow : public QDialog {
   bool ConfirmClose();
   XmlNode NewFromOptions() const;
 
-  TRptReport& report_;
-  const TRptDesigner options_;
+  DesignerHost host_;
   DesignerDoc doc_;
   DesignCanvas* canvas_ = nullptr;
   QScrollArea* scroll_ = nullptr;
