@@ -3,116 +3,66 @@
 // the designer document.
 #pragma once
 
+#include <QByteArray>
 #include <QDialog>
-#include <QImage>
-#include <QListWidget>
-#include <QPointer>
+#include <QString>
 
 #include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
 
+#include "designer_canvas.h"
 #include "designer_doc.h"
-#include "engine.h"
 
 class QAction;
 class QLabel;
 class QMenuBar;
 class QToolBar;
 class QPlainTextEdit;
-class QRubberBand;
 class QScrollArea;
 class QTableWidget;
 class QTableWidgetItem;
 
 namespace rpt {
 
-class TRptDesigner;
-class TRptReport;
+class DataSource;
 
-// The page drawn at scale; bands as labelled strips with their objects.
-class DesignCanvas : public QWidget {
-  Q_OBJECT
-
- public:
-  static constexpr int kStrip = 16;  // height of a band's label strip in pixels
-  static constexpr int kMarginPx = 16;
-
-  explicit DesignCanvas(DesignerDoc& doc, QWidget* parent = nullptr);
-
-  double Scale() const { return scale_; }  // pixels per millimetre
-  // 1.0 shows the page at its true size on a 96 dpi screen.
-  double Zoom() const { return scale_ / (96.0 / 25.4); }
-  void SetZoom(double zoom);
-  QRectF BandBody(int band) const;         // in pixels
-  QRectF BandStrip(int band) const;
-  QRectF ObjectPx(ObjRef ref) const;
-  int BandAt(QPointF px) const;  // body or strip; -1 outside
-  QPointF ToMm(int band, QPointF px) const;
-  ObjRef ObjectAt(QPointF px) const;
-  // How many times an embedded image has been decoded for painting.
-  int ImageDecodes() const { return imageDecodes_; }
-
-  // The palette's kind to insert at the next click ("Text", "Line", ...); empty selects.
-  QString Tool() const { return tool_; }
-  void SetTool(const QString& kind) { tool_ = kind; }
-  std::function<void(int band, QPointF mm)> InsertImage;  // asks for the file
-  std::function<void()> ToolUsed;
-
-  void Relayout();
-  QSize sizeHint() const override;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-
- private:
-  enum class Drag { None, Move, Resize, Rubber };
-  void PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) const;
-  QRectF Shown(ObjRef ref) const;  // with the drag in progress
-  bool OnHandle(ObjRef ref, QPointF px) const;
-  const QImage& Decoded(const QString& base64) const;
-
-  DesignerDoc& doc_;
-  double scale_;
-  QString tool_;
-  Drag drag_ = Drag::None;
-  QPoint pressPx_;
-  QPointF dragMm_;
-  QRubberBand* rubber_ = nullptr;
-  bool rubberAdds_ = false;
-  // Decoded images by their base64 text; the text is held so its buffer stays the key.
-  mutable std::vector<std::pair<QString, QImage>> images_;
-  mutable int imageDecodes_ = 0;
-};
-
-// The data set's field names, dragged out as field references.
-class FieldList : public QListWidget {
-  Q_OBJECT
-
- public:
-  static const char* const kMime;
-  explicit FieldList(QWidget* parent = nullptr);
-
- protected:
-  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
-  QStringList mimeTypes() const override;
+// What the designer gets from whoever opens it, as plain values and one hook; the engine
+// fills it in, so the designer never needs the engine.
+struct DesignerHost {
+  // Its fields are offered in the list and every field reference is checked against
+  // them; may be null.
+  DataSource* DataSet = nullptr;
+  // The engine's settings file: the designer keeps its section there, and a new template
+  // is saved in "Ses" beside it. Empty keeps no settings.
+  QString IniFile;
+  // The template to open; without one the designer starts a new report from the
+  // defaults below.
+  std::optional<XmlNode> Template;
+  // The report's template file, opened with Template; saving over it is what SavedOver()
+  // tells.
+  QString FileName;
+  QString DefaultFont = QStringLiteral("Arial");
+  int DefaultFontSize = 10;
+  double DefaultMargins = 10;
+  int DefaultPaperSize = 9;
+  bool DefaultLandscape = false;
+  // Prepares a template (its bytes, unsaved) over the data set and shows its preview; a
+  // fault names the file at path.
+  std::function<void(const QByteArray& bytes, const QString& path)> PreviewTemplate;
 };
 
 class TRptDesignerWindow : public QDialog {
   Q_OBJECT
 
  public:
-  TRptDesignerWindow(TRptReport& report, const TRptDesigner& options, QWidget* parent = nullptr);
+  explicit TRptDesignerWindow(DesignerHost host, QWidget* parent = nullptr);
   ~TRptDesignerWindow() override;
 
   DesignerDoc& Doc() { return doc_; }
   DesignCanvas* Canvas() const { return canvas_; }
-  // True when the window saved over the report's own file.
+  // True when the window saved over the host's template file.
   bool SavedOver() const { return savedOver_; }
 
   bool Save();
@@ -143,8 +93,7 @@ class TRptDesignerWindow : public QDialog {
   bool ConfirmClose();
   XmlNode NewFromOptions() const;
 
-  TRptReport& report_;
-  const TRptDesigner options_;
+  DesignerHost host_;
   DesignerDoc doc_;
   DesignCanvas* canvas_ = nullptr;
   QScrollArea* scroll_ = nullptr;

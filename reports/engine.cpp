@@ -114,8 +114,31 @@ bool TRptPDFExport::Export(TRptReport& report, const QString& path) {
   return ok;
 }
 
+DesignerHost TRptDesigner::Host(TRptReport& report) const {
+  DesignerHost host;
+  host.DataSet = report.DataSet;
+  host.IniFile = report.IniFile;
+  if (report.Designable()) host.Template = report.Template();
+  host.FileName = report.FileName;
+  host.DefaultFont = DefaultFont;
+  host.DefaultFontSize = DefaultFontSize;
+  host.DefaultMargins = DefaultMargins;
+  host.DefaultPaperSize = DefaultPaperSize;
+  host.DefaultLandscape = DefaultLandscape;
+  // A report of its own, so the designer's unsaved template never replaces the loaded one.
+  host.PreviewTemplate = [&report](const QByteArray& bytes, const QString& path) {
+    TRptReport temp;
+    temp.DataSet = report.DataSet;
+    temp.DataSetName = report.DataSetName;
+    temp.IniFile = report.IniFile;
+    temp.PDFExport = report.PDFExport;
+    if (temp.LoadFromBytes(bytes, path)) temp.ShowReport();
+  };
+  return host;
+}
+
 void TRptDesigner::Design(TRptReport& report) {
-  TRptDesignerWindow window(report, *this, QApplication::activeWindow());
+  TRptDesignerWindow window(Host(report), QApplication::activeWindow());
   Interaction().RunDesigner(window);
   // The list's loaded template follows what was saved over it.
   if (window.SavedOver()) report.LoadFromFile(report.FileName);

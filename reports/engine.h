@@ -24,6 +24,7 @@ namespace rpt {
 class TRptDesignerWindow;
 class TRptPreview;
 class TRptReport;
+struct DesignerHost;
 
 // Adapts a record set of the data layer to the engine: the one place where catalogue
 // text (Windows-1250) becomes Unicode.
@@ -80,6 +81,8 @@ class TRptDesigner {
   bool RightToLeft = false;
   // Opens the designer on the report's template, modally.
   void Design(TRptReport& report);
+  // What the designer gets of the report and of these options; the report must outlive it.
+  DesignerHost Host(TRptReport& report) const;
 };
 
 struct ReportOptionsData {

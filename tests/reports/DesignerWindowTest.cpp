@@ -101,7 +101,7 @@ class DesignerWindowTest : public ::testing::Test {
 TEST_F(DesignerWindowTest, AUserEditsAReportWithMouseAndKeys) {
   ScriptedInteraction script;
   TRptDesigner options;
-  TRptDesignerWindow w(report_, options);
+  TRptDesignerWindow w(options.Host(report_));
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   QApplication::setActiveWindow(&w);
@@ -259,6 +259,46 @@ TEST_F(DesignerWindowTest, AUserEditsAReportWithMouseAndKeys) {
   EXPECT_FALSE(ini.value(QStringLiteral("Navrhar/Geometrie")).toByteArray().isEmpty());
 }
 
+TEST_F(DesignerWindowTest, PreviewRunsTheUnsavedTemplateOverTheRowsAndLeavesTheLoadedOneAlone) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  const QByteArray onDisk = ReadBytes(path);
+  const QByteArray loaded = WriteTemplateXml(report_.Template());
+  TRptDesignerWindow w(options.Host(report_));
+  DesignerDoc& doc = w.Doc();
+  const int data = DataBand(doc);
+  int titul = -1;
+  for (int i = 0; i < static_cast<int>(doc.Band(data).children.size()); ++i)
+    if (doc.Band(data).children[i].Attr(QStringLiteral("Name")) == QLatin1String("Titul1")) titul = i;
+  ASSERT_GE(titul, 0);
+  ASSERT_TRUE(doc.SetObjectText({data, titul}, QStringLiteral("Název filmu: [RptDataset1.\"Titul\"]")));
+
+  // The edited text, once for every one of the thirty rows.
+  int previewed = 0;
+  Interaction().RunPreview = [&](TRptPreview& p) {
+    ++previewed;
+    EXPECT_TRUE(p.Find(QStringLiteral("Název filmu:")));
+    EXPECT_EQ(p.Hits().size(), 30u);
+  };
+  w.findChild<QAction*>(QStringLiteral("Akce_Nahled"))->trigger();
+  EXPECT_EQ(previewed, 1);
+  EXPECT_TRUE(script.errors.empty()) << script.errors.front().toStdString();
+  // Nothing is saved, and the report the list loaded is neither replaced nor prepared.
+  EXPECT_TRUE(doc.Modified());
+  EXPECT_EQ(ReadBytes(path), onDisk);
+  EXPECT_EQ(WriteTemplateXml(report_.Template()), loaded);
+  EXPECT_TRUE(report_.Prepared().pages.empty());
+
+  // A fault of the edited template is reported under the template's file name.
+  ASSERT_TRUE(doc.SetObjectText({data, titul}, QStringLiteral("[RptDataset1.\"Titl\"]")));
+  w.findChild<QAction*>(QStringLiteral("Akce_Nahled"))->trigger();
+  EXPECT_EQ(previewed, 1);
+  ASSERT_EQ(script.errors.size(), 1u);
+  EXPECT_TRUE(script.errors[0].startsWith(QStringLiteral("Sestavu „SeznamFilmu.ksr“ nelze použít"))) << script.errors[0].toStdString();
+  EXPECT_TRUE(script.errors[0].contains(QStringLiteral("„Titl“"))) << script.errors[0].toStdString();
+}
+
 TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
   ScriptedInteraction script;
   ASSERT_TRUE(QFile::copy(test::ShippedTemplatePath(QStringLiteral("KartaFilmu.ksr")), Ses() + QStringLiteral("KartaFilmu.ksr")));
@@ -271,7 +311,7 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
     return chosen;
   };
   {
-    TRptDesignerWindow w(report_, options);
+    TRptDesignerWindow w(options.Host(report_));
     for (QAction* a : w.findChildren<QAction*>())
       if (a->text() == QStringLiteral("2,5 mm") || a->text() == QStringLiteral("150 %")) a->trigger();
     EXPECT_DOUBLE_EQ(w.Canvas()->Scale(), 1.5 * 96 / 25.4);
@@ -316,7 +356,7 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
     EXPECT_EQ(ReadBytes(Ses() + QLatin1String(file)), ReadBytes(test::ShippedTemplatePath(QLatin1String(file)))) << file;
   EXPECT_TRUE(ReadBytes(Ses() + QStringLiteral("Kopie.KSR")).contains("ReportOptions.Name=\"Kopie seznamu\""));
   // The grid and switch come back in the next designer; a new template starts empty.
-  TRptDesignerWindow again(report_, options);
+  TRptDesignerWindow again(options.Host(report_));
   EXPECT_EQ(again.Doc().GridStep(), 2.5);
   EXPECT_DOUBLE_EQ(again.Canvas()->Zoom(), 1.5);
   EXPECT_FALSE(again.Doc().Snap());
@@ -337,7 +377,7 @@ TEST_F(DesignerWindowTest, SaveAsAsksBeforeOverwritingAndSettingsComeBack) {
   landscape.DefaultMargins = 15;
   landscape.DefaultFont = QStringLiteral("Liberation Serif");
   landscape.DefaultFontSize = 12;
-  TRptDesignerWindow fresh(none, landscape);
+  TRptDesignerWindow fresh(landscape.Host(none));
   const XmlNode& page = fresh.Doc().Page();
   EXPECT_EQ(page.Attr(QStringLiteral("Width")), QStringLiteral("297"));
   EXPECT_EQ(page.Attr(QStringLiteral("Orientation")), QStringLiteral("Landscape"));
@@ -368,7 +408,7 @@ TEST_F(DesignerWindowTest, PaletteImageIsEmbeddedAndAFileThatIsNoImageIsRefused)
   QString offered = png;
   Interaction().ChooseImageFile = [&](const QString&) { return offered; };
   TRptDesigner options;
-  TRptDesignerWindow w(report_, options);
+  TRptDesignerWindow w(options.Host(report_));
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   DesignCanvas* canvas = w.Canvas();
@@ -399,7 +439,7 @@ TEST_F(DesignerWindowTest, AnUnknownFieldIsShownWhileEditingAndAskedAboutBeforeS
   TRptDesigner options;
   const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
   const QByteArray shipped = ReadBytes(path);
-  TRptDesignerWindow w(report_, options);
+  TRptDesignerWindow w(options.Host(report_));
   DesignerDoc& doc = w.Doc();
   auto* warning = w.findChild<QLabel*>(QStringLiteral("La_Upozorneni"));
   ASSERT_TRUE(warning);
@@ -432,7 +472,7 @@ TEST_F(DesignerWindowTest, AnUnknownFieldIsShownWhileEditingAndAskedAboutBeforeS
   EXPECT_FALSE(report_.LoadFromFile(path, false));
   EXPECT_FALSE(report_.Loaded());
   EXPECT_TRUE(report_.Designable());
-  TRptDesignerWindow again(report_, options);
+  TRptDesignerWindow again(options.Host(report_));
   EXPECT_EQ(again.Doc().FileName(), path);
   EXPECT_EQ(again.Doc().Object({data, titul}).text, QStringLiteral("[RptDataset1.\"Titl\"]"));
   EXPECT_FALSE(again.findChild<QLabel*>(QStringLiteral("La_Upozorneni"))->text().isEmpty());
@@ -450,7 +490,7 @@ TEST_F(DesignerWindowTest, TypedTextIsKeptWhenTheBoxLosesFocusAndEscAsksWithStor
   TRptDesigner options;
   const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
   const QByteArray shipped = ReadBytes(path);
-  TRptDesignerWindow w(report_, options);
+  TRptDesignerWindow w(options.Host(report_));
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   QApplication::setActiveWindow(&w);
@@ -507,7 +547,7 @@ TEST_F(DesignerWindowTest, TypedTextIsKeptWhenTheBoxLosesFocusAndEscAsksWithStor
 TEST_F(DesignerWindowTest, AnEmbeddedPhotoIsSharedByEveryUndoStepAndDecodedOnce) {
   ScriptedInteraction script;
   TRptDesigner options;
-  TRptDesignerWindow w(report_, options);
+  TRptDesignerWindow w(options.Host(report_));
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   QApplication::setActiveWindow(&w);

@@ -1,0 +1,102 @@
+// The designer's canvas (the page at scale, edited with the mouse and the keys) and its
+// list of the data set's fields, dragged onto the canvas.
+#pragma once
+
+#include <QImage>
+#include <QListWidget>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "designer_doc.h"
+
+class QRubberBand;
+
+namespace rpt {
+
+// Czech captions of the band types, in the order the designer offers them.
+const std::vector<std::pair<BandType, QString>>& BandLabels();
+// The caption of a band's Type attribute; the attribute itself when it names no type.
+QString BandLabel(const QString& type);
+// A flag attribute read as the engine reads it: "1" or "true".
+bool AttrFlag(const XmlNode& n, const char* key);
+
+// The page drawn at scale; bands as labelled strips with their objects.
+class DesignCanvas : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kStrip = 16;  // height of a band's label strip in pixels
+  static constexpr int kMarginPx = 16;
+
+  explicit DesignCanvas(DesignerDoc& doc, QWidget* parent = nullptr);
+
+  double Scale() const { return scale_; }  // pixels per millimetre
+  // 1.0 shows the page at its true size on a 96 dpi screen.
+  double Zoom() const { return scale_ / (96.0 / 25.4); }
+  void SetZoom(double zoom);
+  QRectF BandBody(int band) const;         // in pixels
+  QRectF BandStrip(int band) const;
+  QRectF ObjectPx(ObjRef ref) const;
+  int BandAt(QPointF px) const;  // body or strip; -1 outside
+  QPointF ToMm(int band, QPointF px) const;
+  ObjRef ObjectAt(QPointF px) const;
+  // How many times an embedded image has been decoded for painting.
+  int ImageDecodes() const { return imageDecodes_; }
+
+  // The palette's kind to insert at the next click ("Text", "Line", ...); empty selects.
+  QString Tool() const { return tool_; }
+  void SetTool(const QString& kind) { tool_ = kind; }
+  std::function<void(int band, QPointF mm)> InsertImage;  // asks for the file
+  std::function<void()> ToolUsed;
+
+  void Relayout();
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  enum class Drag { None, Move, Resize, Rubber };
+  void PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) const;
+  QRectF Shown(ObjRef ref) const;  // with the drag in progress
+  bool OnHandle(ObjRef ref, QPointF px) const;
+  const QImage& Decoded(const QString& base64) const;
+
+  DesignerDoc& doc_;
+  double scale_;
+  QString tool_;
+  Drag drag_ = Drag::None;
+  QPoint pressPx_;
+  QPointF dragMm_;
+  QRubberBand* rubber_ = nullptr;
+  bool rubberAdds_ = false;
+  // Decoded images by their base64 text; the text is held so its buffer stays the key.
+  mutable std::vector<std::pair<QString, QImage>> images_;
+  mutable int imageDecodes_ = 0;
+};
+
+// The data set's field names, dragged out as field references.
+class FieldList : public QListWidget {
+  Q_OBJECT
+
+ public:
+  static const char* const kMime;
+  explicit FieldList(QWidget* parent = nullptr);
+
+ protected:
+  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+  QStringList mimeTypes() const override;
+};
+
+}  // namespace rpt
