@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPageRanges>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +20,18 @@
 
 namespace rpt {
 namespace {
+
+// The pages of a PDF file and the size of each in points, from its page objects.
+std::vector<QSizeF> PdfPageSizes(const QString& path) {
+  const QByteArray pdf = test::ReadBytes(path);
+  std::vector<QSizeF> sizes;
+  static const QRegularExpression page(QStringLiteral(R"(/Type\s*/Page\b[^>]*?/MediaBox\s*\[\s*0\s+0\s+([\d.]+)\s+([\d.]+)\s*\])"));
+  for (auto m = page.globalMatch(QString::fromLatin1(pdf)); m.hasNext();) {
+    const auto hit = m.next();
+    sizes.emplace_back(hit.captured(1).toDouble(), hit.captured(2).toDouble());
+  }
+  return sizes;
+}
 
 class PreviewTest : public ::testing::Test {
  protected:
@@ -140,6 +155,47 @@ TEST_F(PreviewTest, PageSetupRefusesMarginsThatLeaveNoRoom) {
   EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 210);
   EXPECT_EQ(report_.Definition().pages[0].leftMargin, 12);
   p.reject();
+}
+
+// A page list prints those pages only, and the paper chosen in the print dialog is kept
+// (each page scaled to fit it) rather than replaced by the report's page.
+TEST_F(PreviewTest, PrintingHonoursThePageListAndTheChosenPaper) {
+  MemorySource many = test::Films(400);
+  report_.DataSet = &many;
+  ASSERT_TRUE(report_.PrepareReport());
+  ASSERT_GE(report_.Prepared().pages.size(), 7u);
+  struct Case {
+    QString ranges;
+    bool a5Landscape;
+    size_t pages;
+    QSizeF points;
+  };
+  const Case cases[] = {{QStringLiteral("1,5"), false, 2, {595, 842}},
+                        {QStringLiteral("2-3,7"), true, 3, {595, 420}},
+                        {QString(), false, report_.Prepared().pages.size(), {595, 842}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ranges.toStdString());
+    const QString path = dir_.filePath(QStringLiteral("tisk.pdf"));
+    QFile::remove(path);
+    Interaction().ChoosePrinter = [&](QPrinter& printer, int pageCount) {
+      EXPECT_EQ(pageCount, static_cast<int>(report_.Prepared().pages.size()));
+      printer.setOutputFileName(path);
+      if (!c.ranges.isEmpty()) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setPageRanges(QPageRanges::fromString(c.ranges));
+      }
+      if (c.a5Landscape)
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Landscape, QMarginsF()));
+      return true;
+    };
+    ASSERT_TRUE(report_.PrintPrepared());
+    const std::vector<QSizeF> sizes = PdfPageSizes(path);
+    ASSERT_EQ(sizes.size(), c.pages);
+    for (const QSizeF& s : sizes) {
+      EXPECT_NEAR(s.width(), c.points.width(), 1);
+      EXPECT_NEAR(s.height(), c.points.height(), 1);
+    }
+  }
 }
 
 }  // namespace
