@@ -56,7 +56,7 @@ class PreviewTest : public ::testing::Test {
 };
 
 TEST_F(PreviewTest, KeysTurnPagesZoomAndFind) {
-  TRptPreview p(report_);
+  TRptPreview p(report_.MakePreviewHost());
   p.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
   const int pages = p.PageCount();
@@ -106,7 +106,7 @@ TEST_F(PreviewTest, KeysTurnPagesZoomAndFind) {
 
 TEST_F(PreviewTest, PageSetupPreparesAgainAndSettingsAreKept) {
   {
-    TRptPreview p(report_);
+    TRptPreview p(report_.MakePreviewHost());
     const int portrait = p.PageCount();
     ASSERT_TRUE(p.ApplyPageSetup(297, 210, 10, 10, 10, 10));
     EXPECT_GT(p.PageCount(), portrait);  // fewer rows fit a landscape page
@@ -119,14 +119,14 @@ TEST_F(PreviewTest, PageSetupPreparesAgainAndSettingsAreKept) {
   }
   QSettings ini(report_.IniFile, QSettings::IniFormat);
   EXPECT_EQ(ini.value(QStringLiteral("Nahled/Zvetseni")).toString(), QStringLiteral("sirka"));
-  TRptPreview again(report_);
+  TRptPreview again(report_.MakePreviewHost());
   EXPECT_EQ(again.Mode(), ZoomMode::PageWidth);
   EXPECT_FALSE(again.ThumbnailsVisible());
 }
 
 // A page of no listed paper is offered as "Vlastní" and kept by OK; it used to become A4.
 TEST_F(PreviewTest, PageSetupKeepsACustomPageSize) {
-  TRptPreview p(report_);
+  TRptPreview p(report_.MakePreviewHost());
   ASSERT_TRUE(p.ApplyPageSetup(250, 180, 10, 10, 10, 10));
   QString offered;
   QTimer::singleShot(0, [&] {
@@ -143,7 +143,7 @@ TEST_F(PreviewTest, PageSetupKeepsACustomPageSize) {
 }
 
 TEST_F(PreviewTest, PageSetupRefusesMarginsThatLeaveNoRoom) {
-  TRptPreview p(report_);
+  TRptPreview p(report_.MakePreviewHost());
   const int pages = p.PageCount();
   EXPECT_FALSE(p.ApplyPageSetup(148, 210, 100, 10, 60, 10));
   EXPECT_EQ(errors_, QStringList{QStringLiteral("Vzhled stránky nelze použít: okraje stránky (vlevo 100, nahoře 10, "
@@ -155,6 +155,39 @@ TEST_F(PreviewTest, PageSetupRefusesMarginsThatLeaveNoRoom) {
   EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 210);
   EXPECT_EQ(report_.Definition().pages[0].leftMargin, 12);
   p.reject();
+}
+
+// The preview's page setup is the preview's: the loaded template, a later preparation
+// and a later print keep the template's page.
+TEST_F(PreviewTest, PageSetupLeavesTheTemplateAlone) {
+  const PageDef loaded = report_.Definition().pages.front();
+  int shown = 0;
+  Interaction().RunPreview = [&](TRptPreview& p) {
+    ++shown;
+    EXPECT_TRUE(p.ApplyPageSetup(297, 210, 20, 15, 25, 18));
+    EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 297);
+    p.reject();
+  };
+  report_.ShowReport();
+  ASSERT_EQ(shown, 1);
+  const PageDef& now = report_.Definition().pages.front();
+  EXPECT_EQ(now.width, loaded.width);
+  EXPECT_EQ(now.height, loaded.height);
+  EXPECT_EQ(now.landscape, loaded.landscape);
+  EXPECT_EQ(now.leftMargin, loaded.leftMargin);
+  EXPECT_EQ(now.topMargin, loaded.topMargin);
+  EXPECT_EQ(now.rightMargin, loaded.rightMargin);
+  EXPECT_EQ(now.bottomMargin, loaded.bottomMargin);
+  QSizeF offered;
+  Interaction().ChoosePrinter = [&](QPrinter& printer, int) {
+    offered = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    return false;
+  };
+  EXPECT_FALSE(report_.Print());
+  EXPECT_NEAR(offered.width(), loaded.width, 0.5);
+  EXPECT_NEAR(offered.height(), loaded.height, 0.5);
+  EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, loaded.width);
+  EXPECT_FLOAT_EQ(report_.Prepared().pages[0].height, loaded.height);
 }
 
 // A page list prints those pages only, and the paper chosen in the print dialog is kept
