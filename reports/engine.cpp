@@ -234,8 +234,13 @@ bool TRptReport::PrepareWithPage(const PageDef& page) {
   pg.topMargin = page.topMargin;
   pg.rightMargin = page.rightMargin;
   pg.bottomMargin = page.bottomMargin;
-  prepared_ = PreparedReport{};
-  return PrepareInto(def, prepared_);
+  // The preview's pages and its find hits belong together: the new pages are made
+  // aside and take the old ones' place only when complete, so whatever the preview
+  // paints or finds meanwhile (events run during preparation) reads the pages it knows.
+  PreparedReport fresh;
+  if (!PrepareInto(def, fresh)) return false;
+  prepared_ = std::move(fresh);
+  return true;
 }
 
 PreviewHost TRptReport::MakePreviewHost() {

@@ -385,12 +385,15 @@ bool TRptPreview::ApplyPageSetup(double width, double height, double left, doubl
   pg.topMargin = top;
   pg.rightMargin = right;
   pg.bottomMargin = bottom;
+  // The host replaces the pages only once they are complete; the hits, the status and
+  // the renderer follow here at once, before any event can paint or find.
   if (!host_.Prepare(pg)) return false;
   pageDef_ = pg;
   renderer_ = std::make_unique<Renderer>(Prepared());
   hits_.clear();
   hit_ = -1;
   searched_.clear();
+  status_->clear();
   page_ = std::min(page_, std::max(0, PageCount() - 1));
   RebuildThumbnails();
   Refresh();

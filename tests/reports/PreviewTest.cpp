@@ -21,6 +21,32 @@
 namespace rpt {
 namespace {
 
+// Rows that call back at one row while a report is prepared over them, as the events
+// handled during a preparation (progress, a message box) call into the windows.
+class CallingSource : public MemorySource {
+ public:
+  explicit CallingSource(MemorySource rows) : MemorySource(std::move(rows)) {}
+  void Next() override {
+    MemorySource::Next();
+    if (AtRow && Position() == row) AtRow();
+  }
+  std::function<void()> AtRow;
+  size_t row = 0;
+};
+
+// Every hit names a text run of the pages that holds the text at that place.
+::testing::AssertionResult HitsBelongTo(const std::vector<TextHit>& hits, const PreparedReport& pages, const QString& text) {
+  for (const TextHit& h : hits) {
+    if (h.page >= pages.pages.size() || h.item >= pages.pages[h.page].items.size())
+      return ::testing::AssertionFailure() << "hit on page " << h.page << ", run " << h.item << " of "
+                                           << pages.pages.size() << " pages";
+    const PreparedItem& it = pages.pages[h.page].items[h.item];
+    if (it.kind != ItemKind::Text || it.text.mid(h.start, h.length).compare(text, Qt::CaseInsensitive) != 0)
+      return ::testing::AssertionFailure() << "hit on page " << h.page << " names another text";
+  }
+  return ::testing::AssertionSuccess();
+}
+
 // The pages of a PDF file and the size of each in points, from its page objects.
 std::vector<QSizeF> PdfPageSizes(const QString& path) {
   const QByteArray pdf = test::ReadBytes(path);
@@ -154,6 +180,45 @@ TEST_F(PreviewTest, PageSetupRefusesMarginsThatLeaveNoRoom) {
   EXPECT_EQ(p.PageCount(), pages);
   EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 210);
   EXPECT_EQ(report_.Definition().pages[0].leftMargin, 12);
+  p.reject();
+}
+
+// Hits found on pages that a new page setup does away with must never be read against
+// the new pages: not while they are prepared (events are handled meanwhile), not after.
+TEST_F(PreviewTest, FindHitsAreNeverReadAgainstOtherPages) {
+  CallingSource rows(test::Films(150));
+  report_.DataSet = &rows;
+  ASSERT_TRUE(report_.PrepareReport());
+  TRptPreview p(report_.MakePreviewHost());
+  p.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  const int pages = p.PageCount();
+  const QString last = test::FilmTitle(150);
+  ASSERT_TRUE(p.Find(last));
+  ASSERT_EQ(p.CurrentPage(), pages - 1);
+
+  int calls = 0;
+  rows.row = 140;
+  rows.AtRow = [&] {
+    ++calls;
+    ASSERT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), last));
+    p.PageView()->repaint();
+    EXPECT_TRUE(p.Find(last));
+    EXPECT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), last));
+    EXPECT_EQ(p.StatusText(), QStringLiteral("Výskyt 1 z 1"));
+  };
+  ASSERT_TRUE(p.ApplyPageSetup(297, 420, 10, 10, 10, 10));  // A3 holds more rows a page
+  rows.AtRow = nullptr;
+  EXPECT_GE(calls, 1);
+  ASSERT_LT(p.PageCount(), pages);
+  EXPECT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), last));
+  EXPECT_EQ(p.StatusText(), QString());  // no count of hits on pages that are gone
+  p.PageView()->repaint();
+  p.SetThumbnailsVisible(true);
+  ASSERT_TRUE(p.Find(last));
+  EXPECT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), last));
+  EXPECT_EQ(p.CurrentPage(), p.PageCount() - 1);
+  EXPECT_EQ(p.StatusText(), QStringLiteral("Výskyt 1 z 1"));
   p.reject();
 }
 
