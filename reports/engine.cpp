@@ -51,6 +51,11 @@ class Progress {
   QElapsedTimer timer_;
 };
 
+bool SameGeometry(const PageDef& a, const PageDef& b) {
+  return a.width == b.width && a.height == b.height && a.leftMargin == b.leftMargin && a.topMargin == b.topMargin &&
+         a.rightMargin == b.rightMargin && a.bottomMargin == b.bottomMargin;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -205,6 +210,10 @@ bool TRptReport::LoadFromBytes(const QByteArray& bytes, const QString& path) {
 
 bool TRptReport::PrepareReport() {
   prepared_ = PreparedReport{};
+  return PrepareInto(def_, prepared_);
+}
+
+bool TRptReport::PrepareInto(const ReportDef& def, PreparedReport& out) {
   if (!loaded_) {
     Interaction().ShowError(QStringLiteral("Není načtena žádná sestava."));
     return false;
@@ -218,7 +227,7 @@ bool TRptReport::PrepareReport() {
   {
     Progress progress(QStringLiteral("Příprava sestavy"));
     try {
-      ok = rpt::PrepareReport(def_, *DataSet, prepared_, &error,
+      ok = rpt::PrepareReport(def, *DataSet, out, &error,
                               [&](int pages) { return progress.Step(pages, QStringLiteral("Připraveno stran: %1")); });
     } catch (const std::exception& e) {  // the data could not be read (a damaged catalogue)
       ok = false;
@@ -227,20 +236,64 @@ bool TRptReport::PrepareReport() {
   }
   if (!ok) {
     Interaction().ShowError(Fault(error));
-    prepared_ = PreparedReport{};
+    out = PreparedReport{};
     return false;
   }
-  if (prepared_.cancelled) {
-    prepared_ = PreparedReport{};
+  if (out.cancelled) {
+    out = PreparedReport{};
     return false;
   }
   return true;
 }
 
+bool TRptReport::PrepareWithPage(const PageDef& page) {
+  if (def_.pages.empty()) return false;
+  ReportDef def = def_;
+  PageDef& pg = def.pages.front();
+  pg.width = page.width;
+  pg.height = page.height;
+  pg.landscape = page.landscape;
+  pg.leftMargin = page.leftMargin;
+  pg.topMargin = page.topMargin;
+  pg.rightMargin = page.rightMargin;
+  pg.bottomMargin = page.bottomMargin;
+  // The preview's pages and its find hits belong together: the new pages are made
+  // aside and take the old ones' place only when complete, so whatever the preview
+  // paints or finds meanwhile (events run during preparation) reads the pages it knows.
+  PreparedReport fresh;
+  if (!PrepareInto(def, fresh)) return false;
+  prepared_ = std::move(fresh);
+  return true;
+}
+
+PreviewHost TRptReport::MakePreviewHost() {
+  PreviewHost host;
+  host.prepared = &prepared_;
+  if (!def_.pages.empty()) {
+    host.page = def_.pages.front();
+    host.page.bands.clear();  // the preview changes only size and margins
+  }
+  host.reportName = ReportOptions.Name;
+  host.iniFile = IniFile;
+  host.zoom = PreviewZoom;
+  host.Prepare = [this](const PageDef& page) { return PrepareWithPage(page); };
+  host.Print = [this] { return PrintPrepared(); };
+  host.ExportPdf = [this](const QString& path) {
+    TRptPDFExport fallback;
+    return (PDFExport ? PDFExport : &fallback)->Export(*this, path);
+  };
+  return host;
+}
+
 void TRptReport::ShowReport() {
   if (!PrepareReport()) return;
-  TRptPreview preview(*this, QApplication::activeWindow());
-  Interaction().RunPreview(preview);
+  {
+    TRptPreview preview(MakePreviewHost(), QApplication::activeWindow());
+    Interaction().RunPreview(preview);
+    // Pages of the preview's own page setup end with it; a print from the list
+    // prepares again from the template.
+    if (!def_.pages.empty() && !SameGeometry(preview.Page(), def_.pages.front())) prepared_ = PreparedReport{};
+  }
 }
 
 bool TRptReport::Print() { return PrepareReport() && PrintPrepared(); }

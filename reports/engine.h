@@ -11,6 +11,7 @@
 
 #include "interaction.h"
 #include "prepare.h"
+#include "preview.h"
 #include "template.h"
 
 class QPrinter;
@@ -126,6 +127,9 @@ class TRptReport {
 
   // Prepares and shows the preview; returns when it is closed.
   void ShowReport();
+  // What a preview of the prepared pages needs of this report. A page setup made in the
+  // preview prepares with a copy of the definition: the loaded template stays as it is.
+  PreviewHost MakePreviewHost();
   // Prepares and prints through the print dialog.
   bool Print();
   // Prints prepared pages through the print dialog.
@@ -136,6 +140,9 @@ class TRptReport {
   QString Fault(const QString& what) const;
 
  private:
+  bool PrepareInto(const ReportDef& def, PreparedReport& out);
+  bool PrepareWithPage(const PageDef& page);
+
   bool loaded_ = false;
   bool designable_ = false;
   XmlNode xml_;

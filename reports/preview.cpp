@@ -27,7 +27,7 @@
 #include <algorithm>
 #include <array>
 
-#include "engine.h"
+#include "interaction.h"
 
 namespace rpt {
 
@@ -61,11 +61,12 @@ bool WholeWordAt(const QString& text, qsizetype at, qsizetype length) {
 
 }  // namespace
 
-TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent), report_(report) {
+TRptPreview::TRptPreview(PreviewHost host, QWidget* parent)
+    : QDialog(parent), host_(std::move(host)), pageDef_(host_.page) {
   setObjectName(QStringLiteral("NahledSestavy"));
-  setWindowTitle(QStringLiteral("Náhled sestavy – %1").arg(report.ReportOptions.Name));
+  setWindowTitle(QStringLiteral("Náhled sestavy – %1").arg(host_.reportName));
   setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-  renderer_ = std::make_unique<Renderer>(report_.Prepared());
+  renderer_ = std::make_unique<Renderer>(Prepared());
 
   auto* bar = new QToolBar(this);
   bar->setObjectName(QStringLiteral("NastrojeNahledu"));
@@ -164,7 +165,7 @@ TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent),
   view_ = new PageWidget(scroll_, [this](QPainter& p) {
     p.fillRect(view_->rect(), view_->palette().color(QPalette::Dark));
     if (page_ >= PageCount()) return;
-    const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(page_)];
+    const PreparedPage& pg = Prepared().pages[static_cast<size_t>(page_)];
     const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
     const QRectF paper(kMarginPx, kMarginPx, pg.width * pxPerMm, pg.height * pxPerMm);
     p.fillRect(paper.translated(3, 3), QColor(0, 0, 0, 90));
@@ -194,7 +195,7 @@ TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent),
 
   resize(1000, 760);
   mode_ = ZoomMode::Factor;
-  zoom_ = report_.PreviewZoom > 0 ? report_.PreviewZoom : 1.0;
+  zoom_ = host_.zoom > 0 ? host_.zoom : 1.0;
   LoadSettings();
   RebuildThumbnails();
   Refresh();
@@ -202,7 +203,7 @@ TRptPreview::TRptPreview(TRptReport& report, QWidget* parent) : QDialog(parent),
 
 TRptPreview::~TRptPreview() = default;
 
-int TRptPreview::PageCount() const { return static_cast<int>(report_.Prepared().pages.size()); }
+int TRptPreview::PageCount() const { return static_cast<int>(Prepared().pages.size()); }
 
 QWidget* TRptPreview::PageView() const { return view_; }
 
@@ -239,7 +240,7 @@ void TRptPreview::ZoomStep(int direction) {
 
 void TRptPreview::UpdateZoom() {
   if (PageCount() > 0 && mode_ != ZoomMode::Factor) {
-    const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(page_)];
+    const PreparedPage& pg = Prepared().pages[static_cast<size_t>(page_)];
     const QSize room = scroll_->viewport()->size() - QSize(2 * kMarginPx + 4, 2 * kMarginPx + 4);
     const double perMm = logicalDpiX() / 25.4;
     const double byWidth = room.width() / (pg.width * perMm);
@@ -247,7 +248,7 @@ void TRptPreview::UpdateZoom() {
     zoom_ = std::clamp(mode_ == ZoomMode::WholePage ? std::min(byWidth, byHeight) : byWidth, 0.1, 4.0);
   }
   if (PageCount() > 0) {
-    const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(page_)];
+    const PreparedPage& pg = Prepared().pages[static_cast<size_t>(page_)];
     const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
     view_->resize(static_cast<int>(pg.width * pxPerMm + 2 * kMarginPx + 4),
                   static_cast<int>(pg.height * pxPerMm + 2 * kMarginPx + 4));
@@ -297,7 +298,7 @@ void TRptPreview::UpdateThumbnails() {
   for (int row = first; row < std::min(thumbs_->count(), first + 8); ++row) {
     QListWidgetItem* item = thumbs_->item(row);
     if (!item->icon().isNull()) continue;
-    const PreparedPage& pg = report_.Prepared().pages[static_cast<size_t>(row)];
+    const PreparedPage& pg = Prepared().pages[static_cast<size_t>(row)];
     const double pxPerMm = 128.0 / std::max(pg.width, pg.height);
     QImage img(static_cast<int>(pg.width * pxPerMm), static_cast<int>(pg.height * pxPerMm), QImage::Format_RGB32);
     img.fill(Qt::white);
@@ -325,7 +326,7 @@ void TRptPreview::SearchAll(const QString& text) {
   searched_ = text;
   searchedWhole_ = wholeWords_->isChecked();
   if (text.isEmpty()) return;
-  const PreparedReport& r = report_.Prepared();
+  const PreparedReport& r = Prepared();
   for (size_t p = 0; p < r.pages.size(); ++p) {
     const auto& items = r.pages[p].items;
     for (size_t i = 0; i < items.size(); ++i) {
@@ -370,14 +371,13 @@ bool TRptPreview::Find(const QString& text, bool forward) {
 }
 
 bool TRptPreview::ApplyPageSetup(double width, double height, double left, double top, double right, double bottom) {
-  if (report_.Definition().pages.empty()) return false;
+  if (!host_.Prepare) return false;
   QString why;
   if (!CheckPageGeometry(width, height, left, top, right, bottom, &why)) {
     Interaction().ShowError(QStringLiteral("Vzhled stránky nelze použít: %1.").arg(why));
     return false;
   }
-  PageDef& pg = report_.Definition().pages.front();
-  const PageDef saved = pg;
+  PageDef pg = pageDef_;
   pg.width = width;
   pg.height = height;
   pg.landscape = width > height;
@@ -385,14 +385,15 @@ bool TRptPreview::ApplyPageSetup(double width, double height, double left, doubl
   pg.topMargin = top;
   pg.rightMargin = right;
   pg.bottomMargin = bottom;
-  if (!report_.PrepareReport()) {
-    pg = saved;
-    report_.PrepareReport();
-  }
-  renderer_ = std::make_unique<Renderer>(report_.Prepared());
+  // The host replaces the pages only once they are complete; the hits, the status and
+  // the renderer follow here at once, before any event can paint or find.
+  if (!host_.Prepare(pg)) return false;
+  pageDef_ = pg;
+  renderer_ = std::make_unique<Renderer>(Prepared());
   hits_.clear();
   hit_ = -1;
   searched_.clear();
+  status_->clear();
   page_ = std::min(page_, std::max(0, PageCount() - 1));
   RebuildThumbnails();
   Refresh();
@@ -400,8 +401,8 @@ bool TRptPreview::ApplyPageSetup(double width, double height, double left, doubl
 }
 
 void TRptPreview::PageSetup() {
-  if (report_.Definition().pages.empty()) return;
-  const PageDef& pg = report_.Definition().pages.front();
+  if (!host_.Prepare) return;
+  const PageDef& pg = pageDef_;
   QDialog dialog(this);
   dialog.setWindowTitle(QStringLiteral("Vzhled stránky"));
   auto* form = new QFormLayout(&dialog);
@@ -452,23 +453,25 @@ void TRptPreview::PageSetup() {
 }
 
 void TRptPreview::ExportPdf() {
-  QString name = report_.ReportOptions.Name;
+  if (!host_.ExportPdf) return;
+  QString name = host_.reportName;
   static const QRegularExpression bad(QStringLiteral(R"re([\\/:*?"<>|])re"));
   name.replace(bad, QStringLiteral("_"));
   const QString path = Interaction().ChoosePdfFile(QDir::home().filePath(name + QStringLiteral(".pdf")));
   if (path.isEmpty()) return;
-  TRptPDFExport fallback;
-  (report_.PDFExport ? report_.PDFExport : &fallback)->Export(report_, path);
+  host_.ExportPdf(path);
 }
 
-void TRptPreview::Print() { report_.PrintPrepared(); }
+void TRptPreview::Print() {
+  if (host_.Print) host_.Print();
+}
 
 void TRptPreview::LoadSettings() {
-  if (report_.IniFile.isEmpty()) {
+  if (host_.iniFile.isEmpty()) {
     SetThumbnailsVisible(true);
     return;
   }
-  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  QSettings ini(host_.iniFile, QSettings::IniFormat);
   ini.beginGroup(QStringLiteral("Nahled"));
   const QString zoom = ini.value(QStringLiteral("Zvetseni")).toString();
   if (zoom == QLatin1String("stranka")) mode_ = ZoomMode::WholePage;
@@ -480,8 +483,8 @@ void TRptPreview::LoadSettings() {
 }
 
 void TRptPreview::SaveSettings() {
-  if (report_.IniFile.isEmpty()) return;
-  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  if (host_.iniFile.isEmpty()) return;
+  QSettings ini(host_.iniFile, QSettings::IniFormat);
   ini.beginGroup(QStringLiteral("Nahled"));
   ini.setValue(QStringLiteral("Zvetseni"), mode_ == ZoomMode::WholePage   ? QStringLiteral("stranka")
                                            : mode_ == ZoomMode::PageWidth ? QStringLiteral("sirka")

@@ -5,10 +5,12 @@
 #include <QDialog>
 #include <QScrollArea>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "render.h"
+#include "template.h"
 
 class QAction;
 class QCheckBox;
@@ -19,7 +21,23 @@ class QListWidget;
 
 namespace rpt {
 
-class TRptReport;
+// What the preview needs of the report it shows. The engine fills it in, so the preview
+// knows nothing of the engine.
+struct PreviewHost {
+  // The pages shown; the host keeps them and replaces them only through Prepare.
+  const PreparedReport* prepared = nullptr;
+  // The page the report was prepared with: where the preview's page setup starts.
+  PageDef page;
+  QString reportName;
+  QString iniFile;  // "Sestavy.ini"; empty keeps no settings
+  double zoom = 1.0;
+  // Prepares the report again with this page's size and margins, for the preview only.
+  // On success *prepared holds the new pages; on failure (reported) it is left as it was.
+  std::function<bool(const PageDef& page)> Prepare;
+  // Prints, or writes to the PDF file, the pages in *prepared.
+  std::function<bool()> Print;
+  std::function<bool(const QString& path)> ExportPdf;
+};
 
 enum class ZoomMode { Factor, WholePage, PageWidth };
 
@@ -27,7 +45,7 @@ class TRptPreview : public QDialog {
   Q_OBJECT
 
  public:
-  TRptPreview(TRptReport& report, QWidget* parent = nullptr);
+  explicit TRptPreview(PreviewHost host, QWidget* parent = nullptr);
   ~TRptPreview() override;
 
   int PageCount() const;
@@ -43,6 +61,9 @@ class TRptPreview : public QDialog {
   const std::vector<TextHit>& Hits() const { return hits_; }
   int CurrentHit() const { return hit_; }
   QString PageFieldText() const;
+  // The pages shown and the page setup they were prepared with.
+  const PreparedReport& Prepared() const { return *host_.prepared; }
+  const PageDef& Page() const { return pageDef_; }
   QString StatusText() const;
   // Page setup from values: the report is prepared again with them.
   bool ApplyPageSetup(double width, double height, double left, double top, double right, double bottom);
@@ -67,7 +88,8 @@ class TRptPreview : public QDialog {
   void LoadSettings();
   void SaveSettings();
 
-  TRptReport& report_;
+  PreviewHost host_;
+  PageDef pageDef_;
   std::unique_ptr<Renderer> renderer_;
   int page_ = 0;
   ZoomMode mode_ = ZoomMode::Factor;

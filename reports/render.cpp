@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QPageLayout>
+#include <QPageRanges>
 #include <QPageSize>
 #include <QPainter>
 #include <QPainterPath>
@@ -265,12 +266,25 @@ bool PrintReport(const PreparedReport& report, QPrinter& printer, QString* error
     if (error) *error = QStringLiteral("sestava nemá žádnou stránku");
     return false;
   }
+  // The pages chosen: a list such as "1,5" or "2-3,7" is taken as it is, not as its
+  // first to its last page.
+  const QPageRanges ranges = printer.pageRanges();
+  std::vector<size_t> chosen;
+  for (int p = 1; p <= static_cast<int>(report.pages.size()); ++p)
+    if (ranges.isEmpty() || ranges.contains(p)) chosen.push_back(static_cast<size_t>(p - 1));
+  if (chosen.empty()) {
+    if (error) *error = QStringLiteral("zvolené stránky v sestavě nejsou, sestava má stránky 1–%1").arg(report.pages.size());
+    return false;
+  }
   printer.setFullPage(true);  // coordinates from the paper's corner: true size
-  printer.setPageLayout(LayoutOf(report.pages.front()));
-  int from = printer.fromPage(), to = printer.toPage();
-  const int count = static_cast<int>(report.pages.size());
-  if (from <= 0) from = 1;
-  if (to <= 0 || to > count) to = count;
+  // The paper and orientation chosen in the print dialog are kept. When they are the
+  // report's own, pages print at their true size; otherwise each page is scaled to fit
+  // the paper, centred, keeping its proportions.
+  const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+  const PreparedPage& firstPage = report.pages[chosen.front()];
+  const bool trueSize =
+      std::abs(paper.width() - firstPage.width) < 0.5 && std::abs(paper.height() - firstPage.height) < 0.5;
+  if (trueSize) printer.setPageLayout(LayoutOf(firstPage));
   QPainter painter;
   if (!painter.begin(&printer)) {
     if (error) *error = QStringLiteral("tiskárnu nelze otevřít");
@@ -278,12 +292,21 @@ bool PrintReport(const PreparedReport& report, QPrinter& printer, QString* error
   }
   Renderer renderer(report);
   const double pxPerMm = printer.resolution() / 25.4;
-  for (int p = from; p <= to; ++p) {
-    if (p > from) {
-      printer.setPageLayout(LayoutOf(report.pages[static_cast<size_t>(p - 1)]));
+  for (size_t n = 0; n < chosen.size(); ++n) {
+    const PreparedPage& page = report.pages[chosen[n]];
+    if (n > 0) {
+      if (trueSize) printer.setPageLayout(LayoutOf(page));
       printer.newPage();
     }
-    renderer.Paint(painter, static_cast<size_t>(p - 1), pxPerMm);
+    if (trueSize) {
+      renderer.Paint(painter, chosen[n], pxPerMm);
+      continue;
+    }
+    const double scale = std::min(paper.width() / page.width, paper.height() / page.height);
+    painter.save();
+    painter.translate((paper.width() - page.width * scale) / 2 * pxPerMm, (paper.height() - page.height * scale) / 2 * pxPerMm);
+    renderer.Paint(painter, chosen[n], pxPerMm * scale);
+    painter.restore();
   }
   painter.end();
   return true;

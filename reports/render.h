@@ -52,8 +52,9 @@ struct PdfInfo {
 bool ExportPdf(const PreparedReport& report, const QString& path, const PdfInfo& info, QString* error,
                const std::function<bool(int page)>& progress = {});
 
-// Prints pages from..to (1-based, 0 for all) at the printer's resolution, each at its
-// true size on the paper.
+// Prints the printer's chosen pages (its page ranges; all when none) at the printer's
+// resolution: at their true size when the printer's paper is the report's, else each
+// scaled to fit the printer's paper, centred.
 bool PrintReport(const PreparedReport& report, QPrinter& printer, QString* error);
 
 }  // namespace rpt

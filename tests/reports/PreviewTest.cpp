@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPageRanges>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +20,44 @@
 
 namespace rpt {
 namespace {
+
+// Rows that call back at one row while a report is prepared over them, as the events
+// handled during a preparation (progress, a message box) call into the windows.
+class CallingSource : public MemorySource {
+ public:
+  explicit CallingSource(MemorySource rows) : MemorySource(std::move(rows)) {}
+  void Next() override {
+    MemorySource::Next();
+    if (AtRow && Position() == row) AtRow();
+  }
+  std::function<void()> AtRow;
+  size_t row = 0;
+};
+
+// Every hit names a text run of the pages that holds the text at that place.
+::testing::AssertionResult HitsBelongTo(const std::vector<TextHit>& hits, const PreparedReport& pages, const QString& text) {
+  for (const TextHit& h : hits) {
+    if (h.page >= pages.pages.size() || h.item >= pages.pages[h.page].items.size())
+      return ::testing::AssertionFailure() << "hit on page " << h.page << ", run " << h.item << " of "
+                                           << pages.pages.size() << " pages";
+    const PreparedItem& it = pages.pages[h.page].items[h.item];
+    if (it.kind != ItemKind::Text || it.text.mid(h.start, h.length).compare(text, Qt::CaseInsensitive) != 0)
+      return ::testing::AssertionFailure() << "hit on page " << h.page << " names another text";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// The pages of a PDF file and the size of each in points, from its page objects.
+std::vector<QSizeF> PdfPageSizes(const QString& path) {
+  const QByteArray pdf = test::ReadBytes(path);
+  std::vector<QSizeF> sizes;
+  static const QRegularExpression page(QStringLiteral(R"(/Type\s*/Page\b[^>]*?/MediaBox\s*\[\s*0\s+0\s+([\d.]+)\s+([\d.]+)\s*\])"));
+  for (auto m = page.globalMatch(QString::fromLatin1(pdf)); m.hasNext();) {
+    const auto hit = m.next();
+    sizes.emplace_back(hit.captured(1).toDouble(), hit.captured(2).toDouble());
+  }
+  return sizes;
+}
 
 class PreviewTest : public ::testing::Test {
  protected:
@@ -41,7 +82,7 @@ class PreviewTest : public ::testing::Test {
 };
 
 TEST_F(PreviewTest, KeysTurnPagesZoomAndFind) {
-  TRptPreview p(report_);
+  TRptPreview p(report_.MakePreviewHost());
   p.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
   const int pages = p.PageCount();
@@ -91,7 +132,7 @@ TEST_F(PreviewTest, KeysTurnPagesZoomAndFind) {
 
 TEST_F(PreviewTest, PageSetupPreparesAgainAndSettingsAreKept) {
   {
-    TRptPreview p(report_);
+    TRptPreview p(report_.MakePreviewHost());
     const int portrait = p.PageCount();
     ASSERT_TRUE(p.ApplyPageSetup(297, 210, 10, 10, 10, 10));
     EXPECT_GT(p.PageCount(), portrait);  // fewer rows fit a landscape page
@@ -104,14 +145,14 @@ TEST_F(PreviewTest, PageSetupPreparesAgainAndSettingsAreKept) {
   }
   QSettings ini(report_.IniFile, QSettings::IniFormat);
   EXPECT_EQ(ini.value(QStringLiteral("Nahled/Zvetseni")).toString(), QStringLiteral("sirka"));
-  TRptPreview again(report_);
+  TRptPreview again(report_.MakePreviewHost());
   EXPECT_EQ(again.Mode(), ZoomMode::PageWidth);
   EXPECT_FALSE(again.ThumbnailsVisible());
 }
 
 // A page of no listed paper is offered as "Vlastní" and kept by OK; it used to become A4.
 TEST_F(PreviewTest, PageSetupKeepsACustomPageSize) {
-  TRptPreview p(report_);
+  TRptPreview p(report_.MakePreviewHost());
   ASSERT_TRUE(p.ApplyPageSetup(250, 180, 10, 10, 10, 10));
   QString offered;
   QTimer::singleShot(0, [&] {
@@ -128,7 +169,7 @@ TEST_F(PreviewTest, PageSetupKeepsACustomPageSize) {
 }
 
 TEST_F(PreviewTest, PageSetupRefusesMarginsThatLeaveNoRoom) {
-  TRptPreview p(report_);
+  TRptPreview p(report_.MakePreviewHost());
   const int pages = p.PageCount();
   EXPECT_FALSE(p.ApplyPageSetup(148, 210, 100, 10, 60, 10));
   EXPECT_EQ(errors_, QStringList{QStringLiteral("Vzhled stránky nelze použít: okraje stránky (vlevo 100, nahoře 10, "
@@ -140,6 +181,119 @@ TEST_F(PreviewTest, PageSetupRefusesMarginsThatLeaveNoRoom) {
   EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 210);
   EXPECT_EQ(report_.Definition().pages[0].leftMargin, 12);
   p.reject();
+}
+
+// Hits found on pages that a new page setup does away with must never be read against
+// the new pages: not while they are prepared (events are handled meanwhile), not after.
+TEST_F(PreviewTest, FindHitsAreNeverReadAgainstOtherPages) {
+  CallingSource rows(test::Films(150));
+  report_.DataSet = &rows;
+  ASSERT_TRUE(report_.PrepareReport());
+  TRptPreview p(report_.MakePreviewHost());
+  p.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  const int pages = p.PageCount();
+  const QString last = test::FilmTitle(150);
+  ASSERT_TRUE(p.Find(last));
+  ASSERT_EQ(p.CurrentPage(), pages - 1);
+
+  int calls = 0;
+  rows.row = 140;
+  rows.AtRow = [&] {
+    ++calls;
+    ASSERT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), last));
+    p.PageView()->repaint();
+    EXPECT_TRUE(p.Find(last));
+    EXPECT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), last));
+    EXPECT_EQ(p.StatusText(), QStringLiteral("Výskyt 1 z 1"));
+  };
+  ASSERT_TRUE(p.ApplyPageSetup(297, 420, 10, 10, 10, 10));  // A3 holds more rows a page
+  rows.AtRow = nullptr;
+  EXPECT_GE(calls, 1);
+  ASSERT_LT(p.PageCount(), pages);
+  EXPECT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), last));
+  EXPECT_EQ(p.StatusText(), QString());  // no count of hits on pages that are gone
+  p.PageView()->repaint();
+  p.SetThumbnailsVisible(true);
+  ASSERT_TRUE(p.Find(last));
+  EXPECT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), last));
+  EXPECT_EQ(p.CurrentPage(), p.PageCount() - 1);
+  EXPECT_EQ(p.StatusText(), QStringLiteral("Výskyt 1 z 1"));
+  p.reject();
+}
+
+// The preview's page setup is the preview's: the loaded template, a later preparation
+// and a later print keep the template's page.
+TEST_F(PreviewTest, PageSetupLeavesTheTemplateAlone) {
+  const PageDef loaded = report_.Definition().pages.front();
+  int shown = 0;
+  Interaction().RunPreview = [&](TRptPreview& p) {
+    ++shown;
+    EXPECT_TRUE(p.ApplyPageSetup(297, 210, 20, 15, 25, 18));
+    EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, 297);
+    p.reject();
+  };
+  report_.ShowReport();
+  ASSERT_EQ(shown, 1);
+  const PageDef& now = report_.Definition().pages.front();
+  EXPECT_EQ(now.width, loaded.width);
+  EXPECT_EQ(now.height, loaded.height);
+  EXPECT_EQ(now.landscape, loaded.landscape);
+  EXPECT_EQ(now.leftMargin, loaded.leftMargin);
+  EXPECT_EQ(now.topMargin, loaded.topMargin);
+  EXPECT_EQ(now.rightMargin, loaded.rightMargin);
+  EXPECT_EQ(now.bottomMargin, loaded.bottomMargin);
+  QSizeF offered;
+  Interaction().ChoosePrinter = [&](QPrinter& printer, int) {
+    offered = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    return false;
+  };
+  EXPECT_FALSE(report_.Print());
+  EXPECT_NEAR(offered.width(), loaded.width, 0.5);
+  EXPECT_NEAR(offered.height(), loaded.height, 0.5);
+  EXPECT_FLOAT_EQ(report_.Prepared().pages[0].width, loaded.width);
+  EXPECT_FLOAT_EQ(report_.Prepared().pages[0].height, loaded.height);
+}
+
+// A page list prints those pages only, and the paper chosen in the print dialog is kept
+// (each page scaled to fit it) rather than replaced by the report's page.
+TEST_F(PreviewTest, PrintingHonoursThePageListAndTheChosenPaper) {
+  MemorySource many = test::Films(400);
+  report_.DataSet = &many;
+  ASSERT_TRUE(report_.PrepareReport());
+  ASSERT_GE(report_.Prepared().pages.size(), 7u);
+  struct Case {
+    QString ranges;
+    bool a5Landscape;
+    size_t pages;
+    QSizeF points;
+  };
+  const Case cases[] = {{QStringLiteral("1,5"), false, 2, {595, 842}},
+                        {QStringLiteral("2-3,7"), true, 3, {595, 420}},
+                        {QString(), false, report_.Prepared().pages.size(), {595, 842}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ranges.toStdString());
+    const QString path = dir_.filePath(QStringLiteral("tisk.pdf"));
+    QFile::remove(path);
+    Interaction().ChoosePrinter = [&](QPrinter& printer, int pageCount) {
+      EXPECT_EQ(pageCount, static_cast<int>(report_.Prepared().pages.size()));
+      printer.setOutputFileName(path);
+      if (!c.ranges.isEmpty()) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setPageRanges(QPageRanges::fromString(c.ranges));
+      }
+      if (c.a5Landscape)
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A5), QPageLayout::Landscape, QMarginsF()));
+      return true;
+    };
+    ASSERT_TRUE(report_.PrintPrepared());
+    const std::vector<QSizeF> sizes = PdfPageSizes(path);
+    ASSERT_EQ(sizes.size(), c.pages);
+    for (const QSizeF& s : sizes) {
+      EXPECT_NEAR(s.width(), c.points.width(), 1);
+      EXPECT_NEAR(s.height(), c.points.height(), 1);
+    }
+  }
 }
 
 }  // namespace
