@@ -108,7 +108,7 @@ void BM_PreviewFirstPage(benchmark::State& state) {
   report.DataSet = &c.source;
   for (auto _ : state) {
     report.PrepareReport();
-    rpt::TRptPreview preview(report);
+    rpt::TRptPreview preview(report.MakePreviewHost());
     preview.show();
     QImage shot = preview.PageView()->grab().toImage();
     benchmark::DoNotOptimize(shot.bits());
