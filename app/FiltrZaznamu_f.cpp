@@ -16,12 +16,6 @@
 
 namespace kalmetra {
 
-namespace {
-
-constexpr int kKapacitaSeznamu = 20;
-
-}  // namespace
-
 TFiltrZaznamu::TFiltrZaznamu(THlavni& hlavni, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FiltrZaznamu"));
   setWindowTitle(QStringLiteral("Filtr"));
@@ -94,7 +88,7 @@ void Filtr(THlavni& hlavni) {
       QStringList seznam;
       for (int i = 0; i < dialog.Cb_Podminka->count(); ++i) seznam << dialog.Cb_Podminka->itemText(i);
       const QStringList nacteny = seznam;
-      PridatDoSeznamu(seznam, vyraz, kKapacitaSeznamu);
+      PridatDoSeznamu(seznam, vyraz, THlavni::kPolozekSeznamu);
       // The list came from the file: repeating the newest text leaves nothing to write.
       if (seznam != nacteny) hlavni.UlozitSeznam(seznam);
     }

@@ -66,7 +66,6 @@ const QString kOddilNastaveni = QStringLiteral("Nastaveni");
 const QString kOddilFormular = QStringLiteral("Formular");
 const QString kOddilSeznam = QStringLiteral("Seznam");
 const QString kPrazdnaPolozka = QStringLiteral("none");
-constexpr int kPolozekSeznamu = 20;
 const QString kVychoziAdresa = QStringLiteral("https://www.csfd.cz/hledat/?q=");
 
 struct PopisAkce {

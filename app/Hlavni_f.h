@@ -73,6 +73,8 @@ class THlavni : public QMainWindow {
   QString PopisekPole(const QString& nazev) const;
   QString NazevPole(const QString& popisek) const;
   // The shared search and filter history: slots 1 to 20, empty and "none" slots left out.
+  // The history of search and filter texts, shared by both dialogs: this many slots.
+  static constexpr int kPolozekSeznamu = 20;
   QStringList NacistSeznam() const;
   // Writes the history: nothing for an empty list, else all twenty slots ("none" past its end).
   void UlozitSeznam(const QStringList& seznam);

@@ -23,7 +23,6 @@ namespace kalmetra {
 
 namespace {
 
-constexpr int kKapacitaSeznamu = 20;
 
 QString ZpravaNenalezeno(const QString& text, const QString& popisek) {
   return QStringLiteral("Hledaný výraz: ") + text + QStringLiteral(" nebyl v poli ") + popisek +
@@ -137,7 +136,7 @@ void THledat::Hledat() {
   }
   QStringList seznam;
   for (int i = 0; i < Cb_Retezec->count(); ++i) seznam << Cb_Retezec->itemText(i);
-  PridatDoSeznamu(seznam, text, kKapacitaSeznamu);
+  PridatDoSeznamu(seznam, text, THlavni::kPolozekSeznamu);
   {
     // Refilling the list is no change of the text by the user: Od začátku stays as it is.
     const QSignalBlocker ticho(Cb_Retezec);
