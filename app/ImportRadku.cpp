@@ -5,99 +5,33 @@
 #include <algorithm>
 
 #include "Katalog.h"
+#include "bulk_insert.h"
 #include "sql_text.h"
 
 namespace kalmetra {
 
 namespace {
 
-// The transaction around a batch of the import: begun unless the caller holds one,
-// committed at the batch's end whatever ended the loop, so that the rows stored before a
-// failing row stay.
-class TTransakce {
- public:
-  explicit TTransakce(orvek3::TOrvek3Database& db) : db_(db) { Zacit(); }
-  void Zacit() {
-    vlastni_ = db_.Api().get_autocommit(db_.Handle()) != 0;
-    if (vlastni_) db_.ExecSQL("BEGIN");
-  }
-  bool Vlastni() const { return vlastni_; }
-  ~TTransakce() {
-    if (!vlastni_) return;
-    try {
-      if (db_.Connected() && db_.Api().get_autocommit(db_.Handle()) == 0) db_.ExecSQL("ROLLBACK");
-    } catch (...) {
-    }
-  }
-  TTransakce(const TTransakce&) = delete;
-  TTransakce& operator=(const TTransakce&) = delete;
-
-  // False when nothing of the import is stored: the library rolled the transaction back
-  // itself (a full disk, an I/O error). A failing commit is rolled back and propagates.
-  bool Dokoncit() {
-    if (!vlastni_) return true;
-    if (db_.Api().get_autocommit(db_.Handle()) != 0) {
-      vlastni_ = false;
-      return false;
-    }
-    db_.ExecSQL("COMMIT");  // on failure the destructor rolls back
-    vlastni_ = false;
-    return true;
-  }
-
- private:
-  orvek3::TOrvek3Database& db_;
-  bool vlastni_ = false;
-};
-
 // The one INSERT of the import, prepared once and run for every row.
 class TVkladani {
  public:
-  explicit TVkladani(orvek3::TOrvek3Database& db) : db_(db), api_(db.Api()) {
-    std::string sql = std::string("INSERT INTO ") + kNazevTabulky + " (";
-    for (size_t i = 0; i < kPoleKatalogu.size(); ++i) sql += std::string(i > 0 ? "," : "") + kPoleKatalogu[i].nazev;
-    sql += ") VALUES (?";
-    for (size_t i = 1; i < kPoleKatalogu.size(); ++i) sql += ",?";
-    sql += ")";
-    if (api_.prepare(db_.Handle(), sql.c_str(), -1, &prikaz_, nullptr) != SQLITE_OK || prikaz_ == nullptr)
-      Chyba();
-  }
-  ~TVkladani() {
-    if (prikaz_ != nullptr) api_.finalize(prikaz_);
-  }
-  TVkladani(const TVkladani&) = delete;
-  TVkladani& operator=(const TVkladani&) = delete;
+  explicit TVkladani(orvek3::TOrvek3Database& db) : prikaz_(db, kNazevTabulky, Sloupce()) {}
 
   // Stores one row; returns its number. texty: the nine texts, already cut.
   int64_t Vlozit(const std::optional<int64_t>& id, const std::array<std::string_view, 9>& texty) {
-    if (id) api_.bind_int64(prikaz_, 1, *id);
-    else api_.bind_null(prikaz_, 1);
-    for (size_t i = 0; i < texty.size(); ++i) {
-      std::string_view t = texty[i];
-      if (db_.ConvertTextToUtf8()) {
-        // A UTF-16 catalogue stores Unicode; the library converts from UTF-8.
-        prevody_[i] = orvek3::AnsiToUtf8(t);
-        t = prevody_[i];
-      }
-      api_.bind_text(prikaz_, static_cast<int>(i) + 2, t.data(), static_cast<int>(t.size()), SQLITE_STATIC);
-    }
-    const int vysledek = api_.step(prikaz_);
-    if (vysledek != SQLITE_DONE) {
-      const std::string zprava = api_.errmsg(db_.Handle());
-      api_.reset(prikaz_);
-      orvek3::RaiseDatabaseError(&db_, zprava);
-    }
-    api_.reset(prikaz_);
-    return api_.last_insert_rowid(db_.Handle());
+    if (id) prikaz_.BindInt64(0, *id);
+    else prikaz_.BindNull(0);
+    for (size_t i = 0; i < texty.size(); ++i) prikaz_.BindText(static_cast<int>(i) + 1, texty[i]);
+    return prikaz_.Run();
   }
 
  private:
-  [[noreturn]] void Chyba() { orvek3::RaiseDatabaseError(&db_, api_.errmsg(db_.Handle())); }
-
-  orvek3::TOrvek3Database& db_;
-  const orvek3::TSqliteDriver& api_;
-  sqlite3_stmt* prikaz_ = nullptr;
-  std::array<std::string, 9> prevody_;
+  static std::vector<std::string> Sloupce() {
+    std::vector<std::string> sloupce;
+    for (const PoleKatalogu& p : kPoleKatalogu) sloupce.emplace_back(p.nazev);
+    return sloupce;
+  }
+  orvek3::TPreparedInsert prikaz_;
 };
 
 // The text as a field of that many characters holds it: cut to the length and at a zero.
@@ -157,10 +91,10 @@ UlozeneRadky UlozitRadky(orvek3::TOrvek3Query& ds, const std::vector<std::string
   UlozeneRadky ulozeno;   // committed
   UlozeneRadky vDavce;    // inserted since the last commit
   TVkladani vkladani(db);
-  TTransakce transakce(db);
+  orvek3::TOwnTransaction transakce(db);
   // Commits the batch; false when the library had rolled it back itself.
   auto potvrdit = [&] {
-    if (!transakce.Dokoncit()) return false;
+    if (!transakce.Commit()) return false;
     if (vDavce.posledni) ulozeno.posledni = vDavce.posledni;
     ulozeno.pocet += vDavce.pocet;
     vDavce = {};
@@ -185,12 +119,12 @@ UlozeneRadky UlozitRadky(orvek3::TOrvek3Query& ds, const std::vector<std::string
       ++vDavce.pocet;
       if (krok) krok(static_cast<int>(r));
       // Batches bound what a full disk can take back with it.
-      if (transakce.Vlastni() && vDavce.pocet >= radkuVDavce) {
+      if (transakce.Owned() && vDavce.pocet >= radkuVDavce) {
         if (!potvrdit()) {
           odvolano = true;
           break;
         }
-        transakce.Zacit();
+        transakce.Begin();
       }
     }
   } catch (...) {
