@@ -20,6 +20,7 @@
 #include "Interakce.h"
 #include "Katalog.h"
 #include "Pomocne.h"
+#include "Pozastaveni.h"
 #include "Prubeh.h"
 #include "TextCodec.h"
 #include "sql3_defs.h"
@@ -74,30 +75,6 @@ class TVystup {
   QString cesta_;
   qint64 zapsano_ = 0;
   std::string data_;
-};
-
-// Remembers the current record and suspends the views for the walk; puts both back at
-// the end, also when an error ends the walk.
-class TProchazeni {
- public:
-  explicit TProchazeni(TRecordSet& ds) : ds_(ds) {
-    zalozka_ = ds_.Active() && !ds_.IsEmpty() ? ds_.GetBookmark() : 0;
-    ds_.DisableControls();
-  }
-  ~TProchazeni() {
-    try {
-      if (zalozka_ != 0 && ds_.Active()) ds_.GotoBookmark(zalozka_);
-    } catch (...) {
-      // The record may be gone; the walk's own error, if any, is the one to report.
-    }
-    ds_.EnableControls();
-  }
-  TProchazeni(const TProchazeni&) = delete;
-  TProchazeni& operator=(const TProchazeni&) = delete;
-
- private:
-  TRecordSet& ds_;
-  orvek3::TBookmark zalozka_ = 0;
 };
 
 // Reads field values into one buffer instead of a new string per value.

@@ -34,6 +34,7 @@
 #include "ModelMrizky.h"
 #include "NovyEdit_f.h"
 #include "Pomocne.h"
+#include "Pozastaveni.h"
 #include "Prubeh.h"
 #include "PrikazyZaznamu.h"
 #include "Sestavy_f.h"
@@ -544,8 +545,8 @@ void THlavni::PripojitAOtevrit() {
 }
 
 void THlavni::OtevritSeznam() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  DataSet1.DisableControls();
+  const TCekani cekani;
+  const TPozastaveni pozastaveni(DataSet1);
   try {
     DataSet1.Close();
     DataSet1.SetSQL(ToAnsi(SestavitPrikazSeznamu(PoleFiltru, VyrazFiltru, PoleTrideni)));
@@ -554,12 +555,8 @@ void THlavni::OtevritSeznam() {
     DataSet1.First();
   } catch (...) {
     DataSet1.Close();  // never a part of the list shown as the whole
-    DataSet1.EnableControls();
-    QApplication::restoreOverrideCursor();
     throw;
   }
-  DataSet1.EnableControls();
-  QApplication::restoreOverrideCursor();
 }
 
 bool THlavni::ZmenitSeznam(const QString& poleFiltru, const QString& vyrazFiltru, const QString& poleTrideni,
@@ -761,30 +758,19 @@ void THlavni::SirkaSloupcuPodleZahlavi() {
 
 void THlavni::SirkaSloupcuPodleObsahu() {
   if (!DataSet1.Active()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const orvek3::TBookmark zalozka = DataSet1.GetBookmark();
-  DataSet1.DisableControls();
+  const TCekani cekani;
+  const TProchazeni prochazeni(DataSet1);
   const QFontMetrics metriky(font());
-  try {
-    for (int c = 0; c < model_->columnCount(); ++c) {
-      const orvek3::TRecField& pole = DataSet1.Field(model_->Sloupce()[static_cast<size_t>(c)].pole);
-      int nejsirsi = 0;
-      DataSet1.First();
-      while (!DataSet1.Eof() && DataSet1.RecNo() < kMaxMerenychZaznamu) {
-        nejsirsi = std::max(nejsirsi, metriky.horizontalAdvance(FromAnsi(pole.AsString())));
-        DataSet1.Next();
-      }
-      DBGrid1->setColumnWidth(c, nejsirsi <= 350 ? nejsirsi + 5 : 355);
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    const orvek3::TRecField& pole = DataSet1.Field(model_->Sloupce()[static_cast<size_t>(c)].pole);
+    int nejsirsi = 0;
+    DataSet1.First();
+    while (!DataSet1.Eof() && DataSet1.RecNo() < kMaxMerenychZaznamu) {
+      nejsirsi = std::max(nejsirsi, metriky.horizontalAdvance(FromAnsi(pole.AsString())));
+      DataSet1.Next();
     }
-  } catch (...) {
-    if (zalozka != 0 && DataSet1.Active()) DataSet1.GotoBookmark(zalozka);
-    DataSet1.EnableControls();
-    QApplication::restoreOverrideCursor();
-    throw;
+    DBGrid1->setColumnWidth(c, nejsirsi <= 350 ? nejsirsi + 5 : 355);
   }
-  if (zalozka != 0) DataSet1.GotoBookmark(zalozka);
-  DataSet1.EnableControls();
-  QApplication::restoreOverrideCursor();
 }
 
 void THlavni::SirkaSloupcuVychozi() {

@@ -14,6 +14,7 @@
 #include "Dialogy.h"
 #include "Hlavni_f.h"
 #include "Pomocne.h"
+#include "Pozastaveni.h"
 #include "Prubeh.h"
 #include "SpusteniDialogu.h"
 #include "TextCodec.h"
@@ -35,9 +36,9 @@ bool NajitDalsi(THlavni& hlavni, const QString& pole, const QString& text, bool 
   orvek3::TOrvek3Query& data = hlavni.DataSet1;
   // A walk over a large catalogue shows its progress past a second, as other long work.
   TPrubeh prubeh(&hlavni, QStringLiteral("Hledání"), std::max(0, data.RecordCount() - data.RecNo()));
-  data.DisableControls();
+  const TPozastaveni pozastaveni(data);
   bool nalezeno = false;
-  try {
+  {
     const std::string hledany = orvek3::AnsiLowerCase(ToAnsi(text));
     const orvek3::TRecField& f = data.FieldByName(ToAnsi(pole));
     orvek3::platform::ClearUpperVectorState();  // the walk runs after Qt's dialog code
@@ -50,11 +51,7 @@ bool NajitDalsi(THlavni& hlavni, const QString& pole, const QString& text, bool 
       data.Next();
       prubeh.Krok(++prosle);
     }
-  } catch (...) {
-    data.EnableControls();
-    throw;
   }
-  data.EnableControls();
   return nalezeno;
 }
 

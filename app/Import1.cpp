@@ -13,6 +13,7 @@
 #include "Interakce.h"
 #include "Katalog.h"
 #include "Pomocne.h"
+#include "Pozastaveni.h"
 #include "Prubeh.h"
 #include "TextCodec.h"
 
@@ -21,17 +22,6 @@ namespace kalmetra {
 namespace {
 
 [[noreturn]] void Chyba(const QString& text) { throw std::runtime_error(ToAnsi(text)); }
-
-class TPozastaveni {
- public:
-  explicit TPozastaveni(orvek3::TRecordSet& ds) : ds_(ds) { ds_.DisableControls(); }
-  ~TPozastaveni() { ds_.EnableControls(); }
-  TPozastaveni(const TPozastaveni&) = delete;
-  TPozastaveni& operator=(const TPozastaveni&) = delete;
-
- private:
-  orvek3::TRecordSet& ds_;
-};
 
 // Reads the list anew and makes the row of that number current (the last one the import
 // stored), looking from the end, where new numbers normally stand. A filter in force may
