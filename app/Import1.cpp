@@ -26,7 +26,7 @@ namespace {
 // Reads the list anew and makes the row of that number current (the last one the import
 // stored), looking from the end, where new numbers normally stand. A filter in force may
 // hide stored rows: the user is told how many, or he would import them again.
-void ZobrazitUlozene(THlavni& hlavni, int64_t cislo, int ulozeno, int radkuPredtim) {
+QString ZobrazitUlozene(THlavni& hlavni, int64_t cislo, int ulozeno, int radkuPredtim) {
   orvek3::TOrvek3Query& ds = hlavni.DataSet1;
   hlavni.OtevritSeznam();
   const std::string hledane = std::to_string(cislo);
@@ -38,16 +38,16 @@ void ZobrazitUlozene(THlavni& hlavni, int64_t cislo, int ulozeno, int radkuPredt
     }
   }
   const int skryto = ulozeno - (ds.RecordCount() - radkuPredtim);
-  if (!hlavni.VyrazFiltru.isEmpty() && skryto > 0)
-    Informace(QStringLiteral("Uloženo záznamů: %1. Filtr „%2“ [%3] z nich %4 neukazuje; uvidíte je po zrušení filtru.")
-                  .arg(ulozeno)
-                  .arg(hlavni.VyrazFiltru, hlavni.PopisekPole(hlavni.PoleFiltru))
-                  .arg(skryto));
+  if (hlavni.VyrazFiltru.isEmpty() || skryto <= 0) return {};
+  return QStringLiteral("Uloženo záznamů: %1. Filtr „%2“ [%3] z nich %4 neukazuje; uvidíte je po zrušení filtru.")
+      .arg(ulozeno)
+      .arg(hlavni.VyrazFiltru, hlavni.PopisekPole(hlavni.PoleFiltru))
+      .arg(skryto);
 }
 
-}  // namespace
-
-void ImportovatCSV(THlavni& hlavni, const QString& soubor) {
+// The import with the views suspended; what the user must be told once the grid shows
+// the list again.
+QString Importovat(THlavni& hlavni, const QString& soubor, std::exception_ptr& chyba) {
   orvek3::TOrvek3Query& ds = hlavni.DataSet1;
   ds.CheckBrowseMode();
   TPozastaveni pozastaveni(ds);
@@ -62,15 +62,22 @@ void ImportovatCSV(THlavni& hlavni, const QString& soubor) {
   }
   const std::vector<std::string_view> radky =
       RadkyImportu(std::string_view(obsah.constData(), static_cast<size_t>(obsah.size())));
-  if (radky.size() < 2) return;
+  if (radky.size() < 2) return {};
 
   TPrubeh prubeh(&hlavni, QStringLiteral("Import"), static_cast<int>(radky.size()) - 1);
   // The rows go to the database through one prepared statement in large transactions;
   // the grid shows them once the list is read anew at the end.
-  std::exception_ptr chyba;
   const int radkuPredtim = ds.Active() ? ds.RecordCount() : 0;
   const UlozeneRadky ulozeno = UlozitRadky(ds, radky, [&](int r) { prubeh.Krok(r); }, chyba);
-  if (ulozeno.posledni) ZobrazitUlozene(hlavni, *ulozeno.posledni, ulozeno.pocet, radkuPredtim);
+  return ulozeno.posledni ? ZobrazitUlozene(hlavni, *ulozeno.posledni, ulozeno.pocet, radkuPredtim) : QString();
+}
+
+}  // namespace
+
+void ImportovatCSV(THlavni& hlavni, const QString& soubor) {
+  std::exception_ptr chyba;
+  const QString zprava = Importovat(hlavni, soubor, chyba);
+  if (!zprava.isEmpty()) Informace(zprava);
   if (chyba) std::rethrow_exception(chyba);
 }
 
