@@ -143,6 +143,38 @@ void WriteNode(QByteArray& out, const XmlNode& node, int depth) {
   out += ">\n";
 }
 
+// The offset of the first byte that starts no well-formed UTF-8 sequence (a stray or
+// missing continuation byte, an overlong form, a surrogate, past U+10FFFF); -1 when none.
+qsizetype InvalidUtf8At(const QByteArray& bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+  const qsizetype n = bytes.size();
+  qsizetype i = 0;
+  while (i < n) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (c >= 0xC2 && c <= 0xDF) length = 2;
+    else if (c == 0xE0) length = 3, low = 0xA0;
+    else if (c == 0xED) length = 3, high = 0x9F;
+    else if (c >= 0xE1 && c <= 0xEF) length = 3;
+    else if (c == 0xF0) length = 4, low = 0x90;
+    else if (c >= 0xF1 && c <= 0xF3) length = 4;
+    else if (c == 0xF4) length = 4, high = 0x8F;
+    else return i;
+    if (n - i < length) return i;
+    for (int k = 1; k < length; ++k) {
+      const unsigned char b = p[i + k];
+      if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return i;
+    }
+    i += length;
+  }
+  return -1;
+}
+
 qsizetype LineAt(const QString& text, qsizetype pos) { return QStringView(text).left(pos).count(u'\n') + 1; }
 
 qsizetype SkipPast(const QString& text, qsizetype from, QStringView end) {
@@ -226,6 +258,11 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
   if (encoding == QLatin1String("windows-1250") || encoding == QLatin1String("cp1250")) {
     text = DecodeAnsi(body);
   } else if (encoding == QLatin1String("utf-8") || encoding == QLatin1String("utf8")) {
+    // Decoded with replacement characters, the next save would lose the letters for good.
+    if (const qsizetype bad = InvalidUtf8At(body); bad >= 0)
+      return fail(QStringLiteral("soubor není platný text v kódování UTF-8 (bajt 0x%1 na řádku %2)")
+                      .arg(QString::number(static_cast<unsigned char>(body[bad]), 16).toUpper().rightJustified(2, u'0'))
+                      .arg(body.left(bad).count('\n') + 1));
     text = QString::fromUtf8(body);
   } else {
     return fail(QStringLiteral("nepodporované kódování „%1“").arg(m.captured(1)));

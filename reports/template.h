@@ -38,7 +38,8 @@ inline constexpr int kMaxObjects = 50000;         // in the whole template
 inline constexpr double kMaxLength = 10000;       // mm: positions, sizes, widths, margins
 inline constexpr double kMinPageSide = 10, kMaxPageSide = 5000;  // mm
 
-// Reads a template in Windows-1250 or UTF-8; false with a Czech reason in *error.
+// Reads a template in Windows-1250 or UTF-8 (as declared; UTF-8 when undeclared); false
+// with a Czech reason in *error, also for bytes that are no text in that encoding.
 bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error);
 // Writes the tree in the program's own form: Windows-1250, two-space indentation,
 // characters the code page lacks as numeric references. Reading that output and writing

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "ReportTestSupport.h"
+#include "designer_doc.h"
+#include "engine.h"
+#include "interaction.h"
 
 namespace rpt {
 namespace {
@@ -82,6 +85,62 @@ TEST(Template, NamesThatCannotBeWrittenBackAreRefused) {
   QString error;
   ASSERT_TRUE(ReadTemplateXml(czech, root, &error)) << error.toStdString();
   EXPECT_EQ(WriteTemplateXml(root), czech);
+}
+
+TEST(Template, BytesNotValidInTheirEncodingAreRefusedNamingTheByteAndTheLine) {
+  // "Příliš žluťoučký" in Windows-1250.
+  const QByteArray cp1250 = "P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD";
+  auto withText = [](const QByteArray& declaration, const QByteArray& text) {
+    return declaration + "<Report ReportOptions.Name=\"N\">\n<Page Width=\"210\" Height=\"297\">\n"
+                         "<Band Type=\"MasterData\" Height=\"5\"><Text Name=\"T\">" + text +
+           "</Text></Band></Page></Report>\n";
+  };
+  // Without a declaration, and declared as UTF-8: refused, the engine naming the file once.
+  for (const QByteArray& declaration : {QByteArray(), QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")}) {
+    const QByteArray bytes = withText(declaration, cp1250);
+    SCOPED_TRACE(bytes.toStdString());
+    XmlNode root;
+    QString error;
+    EXPECT_FALSE(ReadTemplateXml(bytes, root, &error));
+    EXPECT_EQ(error, QStringLiteral("soubor není platný text v kódování UTF-8 (bajt 0xF8 na řádku 3)"));
+
+    const EngineInteraction saved = Interaction();
+    QStringList shown;
+    Interaction().ShowError = [&](const QString& text) { shown << text; };
+    TRptReport report;
+    EXPECT_FALSE(report.LoadFromBytes(bytes, QStringLiteral("/sestavy/Cizi.ksr")));
+    Interaction() = saved;
+    EXPECT_FALSE(report.Designable());
+    EXPECT_EQ(shown, QStringList{QStringLiteral(
+                         "Sestavu „Cizi.ksr“ nelze použít: soubor není platný text v kódování UTF-8 (bajt 0xF8 na řádku 3).")});
+
+    // The designer keeps what it had: nothing of the refused file reaches a save.
+    DesignerDoc doc;
+    const QByteArray before = doc.Bytes();
+    EXPECT_FALSE(doc.Load(bytes, &error));
+    EXPECT_EQ(doc.Bytes(), before);
+    EXPECT_FALSE(doc.Bytes().contains("&#65533;"));
+  }
+  // A sequence cut short, an overlong form and a surrogate are no UTF-8 either.
+  const std::pair<QByteArray, const char*> broken[] = {
+      {"ok \xC5", "(bajt 0xC5 na řádku 3)"}, {"ok \xC0\xAF", "(bajt 0xC0 na řádku 3)"}, {"ok \xED\xA0\x80", "(bajt 0xED na řádku 3)"}};
+  for (const auto& [text, reason] : broken) {
+    XmlNode root;
+    QString error;
+    EXPECT_FALSE(ReadTemplateXml(withText({}, text), root, &error));
+    EXPECT_TRUE(error.endsWith(QString::fromUtf8(reason))) << error.toStdString();
+  }
+  // Declared Windows-1250, the same bytes are the Czech letters.
+  const QString czech = QStringLiteral("Příliš žluťoučký");
+  XmlNode root;
+  QString error;
+  ASSERT_TRUE(ReadTemplateXml(withText("<?xml version=\"1.0\" encoding=\"windows-1250\"?>", cp1250), root, &error))
+      << error.toStdString();
+  EXPECT_EQ(root.children.at(0).children.at(0).children.at(0).text, czech);
+  EXPECT_TRUE(WriteTemplateXml(root).contains(cp1250));
+  // And as UTF-8 they read the same.
+  ASSERT_TRUE(ReadTemplateXml(withText({}, czech.toUtf8()), root, &error)) << error.toStdString();
+  EXPECT_EQ(root.children.at(0).children.at(0).children.at(0).text, czech);
 }
 
 TEST(Template, BrokenTemplatesAreRefusedWithTheReason) {
