@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -58,8 +59,25 @@ bool ForbiddenAt(const QString& text, qsizetype i) {
   return false;
 }
 
+// Appends text[i] in the code page, or as a numeric reference; the index of the last
+// character used (a surrogate pair takes two).
+qsizetype AppendChar(QByteArray& out, const QString& text, qsizetype i) {
+  const char16_t c = text[i].unicode();
+  const unsigned char b = ReverseTable()[c];
+  if (b != 0) {
+    out += static_cast<char>(b);
+    return i;
+  }
+  char32_t code = c;
+  if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+    code = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+    ++i;
+  }
+  out += "&#" + QByteArray::number(static_cast<unsigned>(code)) + ';';
+  return i;
+}
+
 void AppendEscaped(QByteArray& out, const QString& text, bool attribute) {
-  const auto& rev = ReverseTable();
   for (qsizetype i = 0; i < text.size(); ++i) {
     const char16_t c = text[i].unicode();
     // Written as it stands or as a reference, the file would not read back at all.
@@ -80,18 +98,20 @@ void AppendEscaped(QByteArray& out, const QString& text, bool attribute) {
         break;
       default: break;
     }
-    const unsigned char b = rev[c];
-    if (b != 0) {
-      out += static_cast<char>(b);
-      continue;
-    }
-    char32_t code = c;
-    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-      code = QChar::surrogateToUcs4(c, text[i + 1].unicode());
-      ++i;
-    }
-    out += "&#" + QByteArray::number(static_cast<unsigned>(code)) + ';';
+    i = AppendChar(out, text, i);
   }
+}
+
+// A comment holds no references: a character the code page lacks is written as the text
+// of one, so that it can still be read there.
+void AppendComment(QByteArray& out, QString data) {
+  // Neither can stand in a comment; they only come from a tree not read from a file.
+  while (data.contains(QLatin1String("--"))) data.replace(QLatin1String("--"), QLatin1String("- -"));
+  if (data.endsWith(u'-')) data += u' ';
+  out += "<!--";
+  for (qsizetype i = 0; i < data.size(); ++i)
+    if (!ForbiddenAt(data, i)) i = AppendChar(out, data, i);
+  out += "-->";
 }
 
 // A name stands in the file as it is, since no character reference can stand for a part
@@ -112,8 +132,16 @@ QString UnwritableName(const XmlNode& node) {
   return {};
 }
 
-void WriteNode(QByteArray& out, const XmlNode& node, int depth) {
-  out += QByteArray(depth * 2, ' ');
+void AppendExtra(QByteArray& out, const XmlExtra& extra) {
+  if (extra.kind == XmlExtra::Kind::Text) AppendEscaped(out, extra.data, false);
+  else AppendComment(out, extra.data);
+}
+
+bool Inside(const XmlExtra& e) { return e.kind == XmlExtra::Kind::Comment || e.kind == XmlExtra::Kind::Text; }
+
+// inLine: within text of the parent, where no indentation or line break may be added.
+void WriteNode(QByteArray& out, const XmlNode& node, int depth, bool inLine) {
+  if (!inLine) out += QByteArray(depth * 2, ' ');
   out += '<';
   AppendEscaped(out, node.name, true);
   for (const auto& [k, v] : node.attrs) {
@@ -123,24 +151,65 @@ void WriteNode(QByteArray& out, const XmlNode& node, int depth) {
     AppendEscaped(out, v, true);
     out += '"';
   }
-  if (node.children.empty()) {
-    if (node.text.isEmpty()) {
-      out += "/>\n";
-    } else {
-      out += '>';
-      AppendEscaped(out, node.text, false);
-      out += "</";
-      AppendEscaped(out, node.name, true);
-      out += ">\n";
+  auto close = [&](bool indent) {
+    if (indent) out += QByteArray(depth * 2, ' ');
+    out += "</";
+    AppendEscaped(out, node.name, true);
+    out += '>';
+    if (!inLine) out += '\n';
+  };
+  const size_t count = node.children.size();
+  const bool mixed =
+      std::any_of(node.extras.begin(), node.extras.end(), [](const XmlExtra& e) { return e.kind == XmlExtra::Kind::Text; });
+  if (mixed) {
+    // The element's content as it stood: any whitespace added here would become its text.
+    out += '>';
+    size_t child = 0;
+    for (const XmlExtra& e : node.extras) {
+      if (!Inside(e)) continue;
+      for (; child < std::min(e.before, count); ++child) WriteNode(out, node.children[child], depth + 1, true);
+      AppendExtra(out, e);
     }
+    for (; child < count; ++child) WriteNode(out, node.children[child], depth + 1, true);
+    close(false);
+    return;
+  }
+  if (count == 0) {
+    const bool comments = std::any_of(node.extras.begin(), node.extras.end(), Inside);
+    if (node.text.isEmpty() && !comments) {
+      out += "/>";
+      if (!inLine) out += '\n';
+      return;
+    }
+    out += '>';
+    qsizetype at = 0;
+    for (const XmlExtra& e : node.extras) {
+      if (!Inside(e)) continue;
+      qsizetype to = std::clamp(e.offset, at, node.text.size());
+      if (to > 0 && to < node.text.size() && node.text[to].isLowSurrogate() && node.text[to - 1].isHighSurrogate()) ++to;
+      AppendEscaped(out, node.text.mid(at, to - at), false);
+      at = to;
+      AppendComment(out, e.data);
+    }
+    AppendEscaped(out, node.text.mid(at), false);
+    close(false);
     return;
   }
   out += ">\n";
-  for (const XmlNode& child : node.children) WriteNode(out, child, depth + 1);
-  out += QByteArray(depth * 2, ' ');
-  out += "</";
-  AppendEscaped(out, node.name, true);
-  out += ">\n";
+  size_t child = 0;
+  for (const XmlExtra& e : node.extras) {
+    if (!Inside(e)) continue;
+    for (; child < std::min(e.before, count); ++child) WriteNode(out, node.children[child], depth + 1, false);
+    out += QByteArray((depth + 1) * 2, ' ');
+    AppendComment(out, e.data);
+    out += '\n';
+  }
+  for (; child < count; ++child) WriteNode(out, node.children[child], depth + 1, false);
+  close(true);
+}
+
+bool Blank(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; });
 }
 
 // The offset of the first byte that starts no well-formed UTF-8 sequence (a stray or
@@ -273,6 +342,7 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
 
   QXmlStreamReader xml(text);
   std::vector<XmlNode*> stack;
+  std::vector<XmlExtra> before, after;  // comments around the root element
   bool haveRoot = false;
   while (!xml.atEnd()) {
     switch (xml.readNext()) {
@@ -309,13 +379,38 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
         }
         break;
       }
-      case QXmlStreamReader::EndElement:
-        // Indentation between child elements is not content.
-        if (!stack.back()->children.empty()) stack.back()->text.clear();
+      case QXmlStreamReader::EndElement: {
+        XmlNode& n = *stack.back();
+        // Without child elements the text is the element's own. Among them, it is kept
+        // only where some of it is more than indentation.
+        const bool indentation = std::all_of(n.extras.begin(), n.extras.end(), [](const XmlExtra& e) {
+          return e.kind != XmlExtra::Kind::Text || Blank(e.data);
+        });
+        if (n.children.empty() || indentation)
+          std::erase_if(n.extras, [](const XmlExtra& e) { return e.kind == XmlExtra::Kind::Text; });
+        if (!n.children.empty()) n.text.clear();
         stack.pop_back();
         break;
+      }
       case QXmlStreamReader::Characters:
-        if (!stack.empty()) stack.back()->text += xml.text();
+        if (!stack.empty()) {
+          XmlNode& n = *stack.back();
+          n.text += xml.text();
+          XmlExtra* last = n.extras.empty() ? nullptr : &n.extras.back();
+          if (last && last->kind == XmlExtra::Kind::Text && last->before == n.children.size())
+            last->data += xml.text();
+          else
+            n.extras.push_back({XmlExtra::Kind::Text, xml.text().toString(), n.children.size(), 0});
+        }
+        break;
+      case QXmlStreamReader::Comment:
+        if (stack.empty()) {
+          (haveRoot ? after : before)
+              .push_back({haveRoot ? XmlExtra::Kind::CommentAfter : XmlExtra::Kind::CommentBefore, xml.text().toString(), 0, 0});
+        } else {
+          XmlNode& n = *stack.back();
+          n.extras.push_back({XmlExtra::Kind::Comment, xml.text().toString(), n.children.size(), n.text.size()});
+        }
         break;
       default:
         break;
@@ -328,6 +423,8 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
                     .arg(xml.errorString()));
   }
   if (!haveRoot) return fail(QStringLiteral("soubor neobsahuje žádný prvek"));
+  root.extras.insert(root.extras.begin(), before.begin(), before.end());
+  root.extras.insert(root.extras.end(), after.begin(), after.end());
   return true;
 }
 
@@ -347,7 +444,16 @@ QString ForbiddenXmlCharReason(const QString& text) {
 
 QByteArray WriteTemplateXml(const XmlNode& root) {
   QByteArray out = "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n";
-  WriteNode(out, root, 0);
+  const auto outside = [&](XmlExtra::Kind kind) {
+    for (const XmlExtra& e : root.extras) {
+      if (e.kind != kind) continue;
+      AppendComment(out, e.data);
+      out += '\n';
+    }
+  };
+  outside(XmlExtra::Kind::CommentBefore);
+  WriteNode(out, root, 0, false);
+  outside(XmlExtra::Kind::CommentAfter);
   return out;
 }
 

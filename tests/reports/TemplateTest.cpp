@@ -62,6 +62,82 @@ TEST(Template, UnknownPartsSurviveAndForeignCharactersBecomeReferences) {
   EXPECT_TRUE(CompileTemplate(again, def, &error)) << error.toStdString();
 }
 
+TEST(Template, CommentsAndMixedTextSurviveLoadAndSaveInPlace) {
+  // In the writer's own form, so every byte must come back.
+  const QString text = QString::fromUtf8(
+      "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n"
+      "<!-- Šablona: seznam -->\n"
+      "<Report ReportOptions.Name=\"N\">\n"
+      "  <!-- stránka A4 -->\n"
+      "  <Page Width=\"210\" Height=\"297\">\n"
+      "    <!-- před prvním pásem -->\n"
+      "    <Band Type=\"MasterData\" Name=\"D\" Height=\"5\">\n"
+      "      <Text Name=\"T\" Width=\"50\" Height=\"5\">[RptDataset1.\"Titul\"]<!-- název filmu --> (film)</Text>\n"
+      "      <!-- mezi objekty -->\n"
+      "      <Line Name=\"L\" Width=\"10\"><!-- čára --></Line>\n"
+      "    </Band>\n"
+      "  </Page>\n"
+      "  <Notes>před <b>tučně</b> za &amp; <!-- x --> konec</Notes>\n"
+      "  <Mixed>\n    text na řádku\n    <Item/>\n  </Mixed>\n"
+      "</Report>\n"
+      "<!-- konec -->\n");
+  const std::string ansi = orvek3::Utf16ToAnsi(text.toStdU16String());
+  const QByteArray bytes(ansi.data(), static_cast<qsizetype>(ansi.size()));
+  XmlNode root;
+  QString error;
+  ASSERT_TRUE(ReadTemplateXml(bytes, root, &error)) << error.toStdString();
+  EXPECT_EQ(WriteTemplateXml(root).toStdString(), bytes.toStdString());
+  XmlNode again;
+  ASSERT_TRUE(ReadTemplateXml(WriteTemplateXml(root), again, &error)) << error.toStdString();
+  EXPECT_TRUE(DesignerDoc::SameTree(root, again));
+  EXPECT_EQ(WriteTemplateXml(again).toStdString(), bytes.toStdString());
+
+  // What looks for elements sees the same as without them.
+  ReportDef def;
+  ASSERT_TRUE(CompileTemplate(root, def, &error)) << error.toStdString();
+  ASSERT_EQ(def.pages.size(), 1u);
+  ASSERT_EQ(def.pages[0].bands.size(), 1u);
+  ASSERT_EQ(def.pages[0].bands[0].objects.size(), 2u);
+  EXPECT_EQ(def.pages[0].bands[0].objects[0].text.segments.size(), 2u);
+  EXPECT_EQ(root.children.at(0).children.at(0).children.at(0).text, QStringLiteral("[RptDataset1.\"Titul\"] (film)"));
+
+  // The designer shows the two objects only, and its save keeps the rest in place.
+  DesignerDoc doc;
+  ASSERT_TRUE(doc.Load(bytes, &error)) << error.toStdString();
+  ASSERT_EQ(doc.BandCount(), 1);
+  EXPECT_EQ(doc.Band(0).children.size(), 2u);
+  doc.Select({{0, 1}});
+  doc.MoveSelection(5, 0);
+  QByteArray moved = bytes;
+  moved.replace("<Line Name=\"L\" Width=\"10\">", "<Line Name=\"L\" Width=\"10\" Left=\"5\" Top=\"0\" Height=\"0\">");
+  EXPECT_EQ(doc.Bytes().toStdString(), moved.toStdString());
+
+  // Written in another form, each comment and text still stands where it stood.
+  const QByteArray compact =
+      "<Report><!--a--><Page Width=\"210\" Height=\"297\"><!--b--><Band Type=\"MasterData\" Height=\"5\">"
+      "<Text Name=\"T\">x<!--c-->y</Text></Band></Page><Notes>1<b/>2</Notes></Report>";
+  ASSERT_TRUE(ReadTemplateXml(compact, root, &error)) << error.toStdString();
+  EXPECT_EQ(WriteTemplateXml(root).toStdString(),
+            "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n"
+            "<Report>\n"
+            "  <!--a-->\n"
+            "  <Page Width=\"210\" Height=\"297\">\n"
+            "    <!--b-->\n"
+            "    <Band Type=\"MasterData\" Height=\"5\">\n"
+            "      <Text Name=\"T\">x<!--c-->y</Text>\n"
+            "    </Band>\n"
+            "  </Page>\n"
+            "  <Notes>1<b/>2</Notes>\n"
+            "</Report>\n");
+
+  // A comment cannot hold a reference: a character the code page lacks stays readable.
+  ASSERT_TRUE(ReadTemplateXml("<Report><!-- sněhulák ☃ --><Page/></Report>", root, &error)) << error.toStdString();
+  const QByteArray written = WriteTemplateXml(root);
+  EXPECT_TRUE(written.contains("<!-- sn\xEChul\xE1k &#9731; -->")) << written.toStdString();
+  ASSERT_TRUE(ReadTemplateXml(written, again, &error)) << error.toStdString();
+  EXPECT_EQ(WriteTemplateXml(again), written);
+}
+
 TEST(Template, NamesThatCannotBeWrittenBackAreRefused) {
   // A name cannot hold a character reference, so a character the code page lacks, or a
   // NUL, would make the saved template unreadable.
