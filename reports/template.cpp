@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "sql_text.h"
 
@@ -462,6 +463,40 @@ QByteArray WriteTemplateXml(const XmlNode& root) {
 
 namespace {
 
+template <class E, size_t N>
+using NameTable = std::array<std::pair<const char*, E>, N>;
+
+// The value the table gives the name (compared exactly); none for a name it lacks.
+template <class E, size_t N>
+std::optional<E> Named(const NameTable<E, N>& table, const QString& name) {
+  for (const auto& [text, value] : table)
+    if (name == QLatin1String(text)) return value;
+  return std::nullopt;
+}
+
+const NameTable<BandType, 8> kBandNames{{
+    {"ReportTitle", BandType::ReportTitle},
+    {"PageHeader", BandType::PageHeader},
+    {"ColumnHeader", BandType::ColumnHeader},
+    {"GroupHeader", BandType::GroupHeader},
+    {"MasterData", BandType::MasterData},
+    {"GroupFooter", BandType::GroupFooter},
+    {"PageFooter", BandType::PageFooter},
+    {"ReportSummary", BandType::ReportSummary},
+}};
+const NameTable<ObjKind, 4> kObjectKinds{{
+    {"Text", ObjKind::Text}, {"Line", ObjKind::Line}, {"Rectangle", ObjKind::Rectangle}, {"Image", ObjKind::Image}}};
+const NameTable<HAlign, 4> kHAligns{{
+    {"Left", HAlign::Left}, {"Center", HAlign::Center}, {"Right", HAlign::Right}, {"Justify", HAlign::Justify}}};
+const NameTable<VAlign, 3> kVAligns{{{"Top", VAlign::Top}, {"Center", VAlign::Center}, {"Bottom", VAlign::Bottom}}};
+const NameTable<unsigned, 5> kFrameSides{{{"All", kFrameLeft | kFrameTop | kFrameRight | kFrameBottom},
+                                          {"Left", kFrameLeft},
+                                          {"Top", kFrameTop},
+                                          {"Right", kFrameRight},
+                                          {"Bottom", kFrameBottom}}};
+const NameTable<bool, 2> kOrientations{{{"Portrait", false}, {"Landscape", true}}};
+
+// Every attribute of page, band and object is read through these.
 struct Reader {
   QString* error;
   QString where;  // names the element in messages
@@ -515,51 +550,38 @@ struct Reader {
     }
     return QColor(v);
   }
-};
-
-unsigned ReadFrame(const QString& v) {
-  unsigned f = 0;
-  for (const QString& part : v.split(u',', Qt::SkipEmptyParts)) {
-    const QString p = part.trimmed();
-    if (p == QLatin1String("All")) f |= kFrameLeft | kFrameTop | kFrameRight | kFrameBottom;
-    else if (p == QLatin1String("Left")) f |= kFrameLeft;
-    else if (p == QLatin1String("Top")) f |= kFrameTop;
-    else if (p == QLatin1String("Right")) f |= kFrameRight;
-    else if (p == QLatin1String("Bottom")) f |= kFrameBottom;
+  // A named value; fallback when the attribute is missing or names none of the table.
+  template <class E, size_t N>
+  E Choice(const XmlNode& n, const char* key, const NameTable<E, N>& table, E fallback) {
+    return Named(table, n.Attr(QLatin1String(key))).value_or(fallback);
   }
-  return f;
-}
-
-const std::array<std::pair<const char*, BandType>, 8> kBandNames{{
-    {"ReportTitle", BandType::ReportTitle},
-    {"PageHeader", BandType::PageHeader},
-    {"ColumnHeader", BandType::ColumnHeader},
-    {"GroupHeader", BandType::GroupHeader},
-    {"MasterData", BandType::MasterData},
-    {"GroupFooter", BandType::GroupFooter},
-    {"PageFooter", BandType::PageFooter},
-    {"ReportSummary", BandType::ReportSummary},
-}};
+  // A comma-separated set of named flags; names the table lacks are passed over.
+  template <size_t N>
+  unsigned Flags(const XmlNode& n, const char* key, const NameTable<unsigned, N>& table) {
+    unsigned f = 0;
+    for (const QString& part : n.Attr(QLatin1String(key)).split(u',', Qt::SkipEmptyParts))
+      f |= Named(table, part.trimmed()).value_or(0u);
+    return f;
+  }
+};
 
 bool ReadObject(const XmlNode& n, ObjDef& o, Reader& r) {
   const QString name = n.Attr(QStringLiteral("Name"));
   r.where = name.isEmpty() ? QStringLiteral("objekt %1").arg(n.name) : QStringLiteral("objekt %1").arg(name);
   o.name = name;
-  if (n.name == QLatin1String("Text")) o.kind = ObjKind::Text;
-  else if (n.name == QLatin1String("Line")) o.kind = ObjKind::Line;
-  else if (n.name == QLatin1String("Rectangle")) o.kind = ObjKind::Rectangle;
-  else if (n.name == QLatin1String("Image")) o.kind = ObjKind::Image;
-  else {
+  const std::optional<ObjKind> kind = Named(kObjectKinds, n.name);
+  if (!kind) {
     r.Fail(QStringLiteral("neznámý druh objektu <%1>").arg(n.name));
     return false;
   }
+  o.kind = *kind;
   o.left = r.Position(n, "Left", 0);
   o.top = r.Position(n, "Top", 0);
   o.width = r.Length(n, "Width", 0);
   o.height = r.Length(n, "Height", 0);
   o.color = r.Color(n, "Color", Qt::black);
   o.fill = r.Color(n, "Fill", QColor());
-  o.frame = ReadFrame(n.Attr(QStringLiteral("Frame")));
+  o.frame = r.Flags(n, "Frame", kFrameSides);
   o.frameWidth = r.Length(n, "FrameWidth", 0.2);
   o.frameColor = r.Color(n, "FrameColor", Qt::black);
   switch (o.kind) {
@@ -570,13 +592,8 @@ bool ReadObject(const XmlNode& n, ObjDef& o, Reader& r) {
       o.font.bold = r.Flag(n, "Bold");
       o.font.italic = r.Flag(n, "Italic");
       o.font.underline = r.Flag(n, "Underline");
-      const QString h = n.Attr(QStringLiteral("HAlign"), QStringLiteral("Left"));
-      o.halign = h == QLatin1String("Center") ? HAlign::Center
-                 : h == QLatin1String("Right") ? HAlign::Right
-                 : h == QLatin1String("Justify") ? HAlign::Justify
-                                                 : HAlign::Left;
-      const QString v = n.Attr(QStringLiteral("VAlign"), QStringLiteral("Top"));
-      o.valign = v == QLatin1String("Center") ? VAlign::Center : v == QLatin1String("Bottom") ? VAlign::Bottom : VAlign::Top;
+      o.halign = r.Choice(n, "HAlign", kHAligns, HAlign::Left);
+      o.valign = r.Choice(n, "VAlign", kVAligns, VAlign::Top);
       o.wordWrap = r.Flag(n, "WordWrap");
       o.stretch = r.Flag(n, "Stretch");
       o.hideEmpty = r.Flag(n, "HideIfEmpty");
@@ -605,17 +622,12 @@ bool ReadBand(const XmlNode& n, BandDef& b, Reader& r) {
   b.name = n.Attr(QStringLiteral("Name"));
   r.where = QStringLiteral("pás %1").arg(b.name.isEmpty() ? n.Attr(QStringLiteral("Type")) : b.name);
   const QString type = n.Attr(QStringLiteral("Type"));
-  bool known = false;
-  for (const auto& [text, t] : kBandNames) {
-    if (type == QLatin1String(text)) {
-      b.type = t;
-      known = true;
-    }
-  }
+  const std::optional<BandType> known = Named(kBandNames, type);
   if (!known) {
     r.Fail(QStringLiteral("neznámý druh pásu „%1“").arg(type));
     return false;
   }
+  b.type = *known;
   b.height = r.Length(n, "Height", 0);
   b.stretch = r.Flag(n, "Stretch");
   b.keepTogether = r.Flag(n, "KeepTogether");
@@ -660,7 +672,7 @@ bool CompileTemplate(const XmlNode& root, ReportDef& report, QString* error) {
     p.paperSize = r.Int(pn, "PaperSize", 9, 0, 10000);
     p.width = r.Num(pn, "Width", 210);  // both checked with the margins below
     p.height = r.Num(pn, "Height", 297);
-    p.landscape = pn.Attr(QStringLiteral("Orientation")) == QLatin1String("Landscape");
+    p.landscape = r.Choice(pn, "Orientation", kOrientations, false);
     p.leftMargin = r.Length(pn, "LeftMargin", 10);
     p.topMargin = r.Length(pn, "TopMargin", 10);
     p.rightMargin = r.Length(pn, "RightMargin", 10);

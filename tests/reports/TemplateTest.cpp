@@ -340,6 +340,61 @@ TEST(Template, NumbersOutOfRangeAreRefusedNamingTheAttributeAndTheObject) {
   EXPECT_EQ(edge.pages[0].bands[0].objects[0].top, 10000);
 }
 
+TEST(Template, NamedValuesReadTheSameOnPageBandAndObject) {
+  QString error;
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\" Orientation=\"Landscape\" Columns=\"2\" ColumnGap=\"5\">"
+      "<Band Type=\"GroupHeader\" Name=\"G\" Height=\"5\" StartNewPage=\"true\" RepeatHeader=\"1\" KeepTogether=\"0\""
+      " SortRows=\"TRUE\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\"/>"
+      "<Band Type=\"MasterData\" Name=\"D\" Height=\" 5.5 \" Stretch=\"ano\" EvenFill=\"#0000ff\">"
+      "<Text Name=\"A\" HAlign=\"Center\" VAlign=\"Bottom\" Frame=\"Left, Bottom\" Bold=\"1\" Italic=\"True\" Underline=\"yes\"/>"
+      "<Text Name=\"B\" HAlign=\"center\" VAlign=\"Middle\" Frame=\"All\"/>"
+      "<Text Name=\"C\" HAlign=\"Justify\" VAlign=\"Center\" Frame=\"Top,Nowhere,Right\"/>"
+      "<Rectangle Name=\"R\"/><Rectangle Name=\"S\" Frame=\"\"/><Line Name=\"L\"/><Image Name=\"I\"/>"
+      "</Band></Page></Report>",
+      &error);
+  ASSERT_EQ(def.pages.size(), 1u) << error.toStdString();
+  const PageDef& p = def.pages[0];
+  EXPECT_TRUE(p.landscape);
+  EXPECT_EQ(p.columns, 2);
+  ASSERT_EQ(p.bands.size(), 2u);
+  EXPECT_EQ(p.bands[0].type, BandType::GroupHeader);
+  EXPECT_TRUE(p.bands[0].startNewPage);
+  EXPECT_TRUE(p.bands[0].repeatHeader);
+  EXPECT_FALSE(p.bands[0].keepTogether);
+  EXPECT_TRUE(p.bands[0].sortRows);
+  EXPECT_EQ(p.bands[1].type, BandType::MasterData);
+  EXPECT_EQ(p.bands[1].height, 5.5);
+  EXPECT_FALSE(p.bands[1].stretch);  // only 1 and true are set
+  EXPECT_EQ(p.bands[1].evenFill, QColor(0, 0, 255));
+  const auto& o = p.bands[1].objects;
+  ASSERT_EQ(o.size(), 7u);
+  EXPECT_EQ(o[0].halign, HAlign::Center);
+  EXPECT_EQ(o[0].valign, VAlign::Bottom);
+  EXPECT_EQ(o[0].frame, kFrameLeft | kFrameBottom);
+  EXPECT_TRUE(o[0].font.bold);
+  EXPECT_TRUE(o[0].font.italic);
+  EXPECT_FALSE(o[0].font.underline);
+  // Names are exact; an unknown one is the default.
+  EXPECT_EQ(o[1].halign, HAlign::Left);
+  EXPECT_EQ(o[1].valign, VAlign::Top);
+  EXPECT_EQ(o[1].frame, kFrameLeft | kFrameTop | kFrameRight | kFrameBottom);
+  EXPECT_EQ(o[2].halign, HAlign::Justify);
+  EXPECT_EQ(o[2].valign, VAlign::Center);
+  EXPECT_EQ(o[2].frame, kFrameTop | kFrameRight);
+  EXPECT_EQ(o[3].kind, ObjKind::Rectangle);
+  EXPECT_EQ(o[3].frame, kFrameLeft | kFrameTop | kFrameRight | kFrameBottom);  // framed unless told
+  EXPECT_EQ(o[4].frame, 0u);
+  EXPECT_EQ(o[5].kind, ObjKind::Line);
+  EXPECT_EQ(o[6].kind, ObjKind::Image);
+
+  EXPECT_FALSE(test::Compile("<Report><Page Orientation=\"landscape\"/></Report>", &error).pages.at(0).landscape);
+  EXPECT_TRUE(test::Compile("<Report><Page><Band Type=\"masterdata\"/></Page></Report>", &error).pages.empty());
+  EXPECT_EQ(error, QStringLiteral("pás masterdata: neznámý druh pásu „masterdata“"));
+  EXPECT_TRUE(test::Compile("<Report><Page><Band Type=\"MasterData\"><text/></Band></Page></Report>", &error).pages.empty());
+  EXPECT_EQ(error, QStringLiteral("objekt text: neznámý druh objektu <text>"));
+}
+
 TEST(Template, ObjectsPerBandAndInAllAreBounded) {
   auto objects = [](int count) {
     QByteArray xml;
