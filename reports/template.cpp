@@ -209,6 +209,22 @@ void WriteNode(QByteArray& out, const XmlNode& node, int depth, bool inLine) {
   close(true);
 }
 
+// An element's first child: the text so far is text before it, in runs between comments.
+void SplitTextAtComments(XmlNode& n) {
+  std::vector<XmlExtra> extras;
+  qsizetype at = 0;
+  auto run = [&](qsizetype to) {
+    if (to > at) extras.push_back({XmlExtra::Kind::Text, n.text.mid(at, to - at), 0, 0});
+    at = to;
+  };
+  for (XmlExtra& e : n.extras) {
+    run(e.offset);
+    extras.push_back(std::move(e));
+  }
+  run(n.text.size());
+  n.extras = std::move(extras);
+}
+
 bool Blank(const QString& text) {
   return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; });
 }
@@ -375,20 +391,20 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
           haveRoot = true;
           stack.push_back(&root);
         } else {
-          stack.back()->children.push_back(std::move(node));
+          XmlNode& parent = *stack.back();
+          if (parent.children.empty()) SplitTextAtComments(parent);
+          parent.children.push_back(std::move(node));
           stack.push_back(&stack.back()->children.back());
         }
         break;
       }
       case QXmlStreamReader::EndElement: {
         XmlNode& n = *stack.back();
-        // Without child elements the text is the element's own. Among them, it is kept
-        // only where some of it is more than indentation.
+        // Text among child elements is kept only where some of it is more than indentation.
         const bool indentation = std::all_of(n.extras.begin(), n.extras.end(), [](const XmlExtra& e) {
           return e.kind != XmlExtra::Kind::Text || Blank(e.data);
         });
-        if (n.children.empty() || indentation)
-          std::erase_if(n.extras, [](const XmlExtra& e) { return e.kind == XmlExtra::Kind::Text; });
+        if (indentation) std::erase_if(n.extras, [](const XmlExtra& e) { return e.kind == XmlExtra::Kind::Text; });
         if (!n.children.empty()) n.text.clear();
         stack.pop_back();
         break;
@@ -397,6 +413,7 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
         if (!stack.empty()) {
           XmlNode& n = *stack.back();
           n.text += xml.text();
+          if (n.children.empty()) break;  // the element's own text, so far
           XmlExtra* last = n.extras.empty() ? nullptr : &n.extras.back();
           if (last && last->kind == XmlExtra::Kind::Text && last->before == n.children.size())
             last->data += xml.text();
