@@ -116,11 +116,13 @@ void AppendComment(QByteArray& out, QString data) {
 }
 
 // A name stands in the file as it is, since no character reference can stand for a part
-// of it: a name with a character the code page lacks (or a NUL) cannot be written back.
+// of it: a name with a character the code page lacks cannot be written back, nor one with
+// a control character, which the parser lets through in attribute names and the writer
+// would leave out (renaming the attribute).
 bool WritableName(const QString& name) {
   const auto& rev = ReverseTable();
-  for (const QChar c : name)
-    if (rev[c.unicode()] == 0) return false;
+  for (qsizetype i = 0; i < name.size(); ++i)
+    if (rev[name[i].unicode()] == 0 || ForbiddenAt(name, i)) return false;
   return true;
 }
 

@@ -155,6 +155,18 @@ TEST(Template, NamesThatCannotBeWrittenBackAreRefused) {
     EXPECT_FALSE(ReadTemplateXml(xml, root, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("Windows-1250"))) << error.toStdString();
   }
+  // A control character, which XML names may not hold but the parser lets through in
+  // one, would be left out on save: an unknown attribute "Fo\bnt" would come back as the
+  // font. Refused like the rest.
+  {
+    XmlNode root;
+    QString error;
+    EXPECT_FALSE(ReadTemplateXml("<Report><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\">\n"
+                                 "<Text Name=\"T\" Fo\bnt=\"Courier\"/></Band></Page></Report>",
+                                 root, &error))
+        << WriteTemplateXml(root).toStdString();
+    EXPECT_EQ(error, QStringLiteral("název „Fo\bnt“ na řádku 2 obsahuje znak, který nelze uložit v kódování Windows-1250"));
+  }
   // Czech letters in names are the code page's own and come back as they were.
   const QByteArray czech = "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n<Report \x8A\xED\xF8ka=\"1\"/>\n";
   XmlNode root;
