@@ -4,6 +4,7 @@
 // CTest time limit is what catches a hang.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -76,8 +77,8 @@ class Mutator {
     return values[static_cast<qsizetype>(Pick(static_cast<size_t>(values.size())))];
   }
 
-  // An attribute's value, an object's text, or an element duplicated or removed, on the
-  // read tree written back; false when the bytes no longer read.
+  // An attribute's value, an object's text, a comment or text added, or an element
+  // duplicated or removed, on the read tree written back; false when the bytes no longer read.
   bool MutateTree(QByteArray& bytes, QStringList& log) {
     XmlNode root;
     if (!ReadTemplateXml(bytes, root, nullptr)) return false;
@@ -89,7 +90,7 @@ class Mutator {
                                        "LineWidth", "FrameWidth", "Radius",    "Condition",   "Type",         "Stretch",
                                        "KeepTogether", "StartNewPage", "RepeatHeader", "SortRows", "WordWrap", "Frame",
                                        "Orientation", "PaperSize",  "DataSet"};
-    switch (Pick(5)) {
+    switch (Pick(6)) {
       case 0: {  // an attribute it has
         XmlNode& n = *all[Pick(all.size())];
         if (n.attrs.empty()) return false;
@@ -120,6 +121,16 @@ class Mutator {
         parent->children.insert(parent->children.begin() + static_cast<std::ptrdiff_t>(i), std::move(copy));
         break;
       }
+      case 4: {  // a comment, or text among child elements
+        XmlNode& n = *all[Pick(all.size())];
+        const bool text = !n.children.empty() && Pick(2) == 0;
+        XmlExtra e{text ? XmlExtra::Kind::Text : XmlExtra::Kind::Comment, Value(), Pick(n.children.size() + 1),
+                   static_cast<qsizetype>(Pick(static_cast<size_t>(n.text.size()) + 1))};
+        log << QStringLiteral("<%1> %2 \"%3\" at %4").arg(n.name, text ? "text" : "comment", e.data.left(40)).arg(e.before);
+        auto at = std::find_if(n.extras.begin(), n.extras.end(), [&](const XmlExtra& x) { return x.before > e.before; });
+        n.extras.insert(at, std::move(e));
+        break;
+      }
       default: {  // an element removed
         if (inParent.empty()) return false;
         auto [parent, i] = inParent[Pick(inParent.size())];
@@ -134,6 +145,15 @@ class Mutator {
 
   std::mt19937 rng_;
 };
+
+bool SameTree(const XmlNode& a, const XmlNode& b) {
+  if (a.name != b.name || a.attrs != b.attrs || a.text != b.text || a.extras != b.extras ||
+      a.children.size() != b.children.size())
+    return false;
+  for (size_t i = 0; i < a.children.size(); ++i)
+    if (!SameTree(a.children[i], b.children[i])) return false;
+  return true;
+}
 
 TEST(TemplateMutation, MutatedShippedTemplatesLoadOrAreRefusedAndPrepareBounded) {
   std::vector<QByteArray> shipped;
@@ -164,10 +184,10 @@ TEST(TemplateMutation, MutatedShippedTemplatesLoadOrAreRefusedAndPrepareBounded)
       if (error.isEmpty()) failed(mutant, log, QStringLiteral("refused without a reason"));
       continue;
     }
-    // What was read is saved in a form that reads back the same.
+    // What was read is saved in a form that reads back to the same tree and bytes.
     const QByteArray written = WriteTemplateXml(root);
     XmlNode again;
-    if (!ReadTemplateXml(written, again, &error) || WriteTemplateXml(again) != written) {
+    if (!ReadTemplateXml(written, again, &error) || !SameTree(again, root) || WriteTemplateXml(again) != written) {
       failed(mutant, log, QStringLiteral("its save does not read back the same: %1").arg(error));
       continue;
     }
