@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iostream>
 #include <random>
 
 #include "ReportTestSupport.h"
