@@ -210,6 +210,7 @@ void CountText(const XmlNode& n, std::set<const QChar*>& seen, size_t& bytes) {
     add(k);
     add(v);
   }
+  for (const XmlExtra& e : n.extras) add(e.data);
   for (const XmlNode& c : n.children) CountText(c, seen, bytes);
 }
 
@@ -217,7 +218,7 @@ void CountText(const XmlNode& n, std::set<const QChar*>& seen, size_t& bytes) {
 
 bool DesignerDoc::SameTree(const XmlNode& a, const XmlNode& b) {
   if (!SameText(a.name, b.name) || !SameText(a.text, b.text) || a.attrs.size() != b.attrs.size() ||
-      a.children.size() != b.children.size())
+      a.children.size() != b.children.size() || a.extras != b.extras)
     return false;
   for (size_t i = 0; i < a.attrs.size(); ++i)
     if (!SameText(a.attrs[i].first, b.attrs[i].first) || !SameText(a.attrs[i].second, b.attrs[i].second)) return false;

@@ -3,8 +3,10 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "sql_text.h"
 
@@ -58,8 +60,25 @@ bool ForbiddenAt(const QString& text, qsizetype i) {
   return false;
 }
 
+// Appends text[i] in the code page, or as a numeric reference; the index of the last
+// character used (a surrogate pair takes two).
+qsizetype AppendChar(QByteArray& out, const QString& text, qsizetype i) {
+  const char16_t c = text[i].unicode();
+  const unsigned char b = ReverseTable()[c];
+  if (b != 0) {
+    out += static_cast<char>(b);
+    return i;
+  }
+  char32_t code = c;
+  if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+    code = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+    ++i;
+  }
+  out += "&#" + QByteArray::number(static_cast<unsigned>(code)) + ';';
+  return i;
+}
+
 void AppendEscaped(QByteArray& out, const QString& text, bool attribute) {
-  const auto& rev = ReverseTable();
   for (qsizetype i = 0; i < text.size(); ++i) {
     const char16_t c = text[i].unicode();
     // Written as it stands or as a reference, the file would not read back at all.
@@ -80,26 +99,30 @@ void AppendEscaped(QByteArray& out, const QString& text, bool attribute) {
         break;
       default: break;
     }
-    const unsigned char b = rev[c];
-    if (b != 0) {
-      out += static_cast<char>(b);
-      continue;
-    }
-    char32_t code = c;
-    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-      code = QChar::surrogateToUcs4(c, text[i + 1].unicode());
-      ++i;
-    }
-    out += "&#" + QByteArray::number(static_cast<unsigned>(code)) + ';';
+    i = AppendChar(out, text, i);
   }
 }
 
+// A comment holds no references: a character the code page lacks is written as the text
+// of one, so that it can still be read there.
+void AppendComment(QByteArray& out, QString data) {
+  // Neither can stand in a comment; they only come from a tree not read from a file.
+  while (data.contains(QLatin1String("--"))) data.replace(QLatin1String("--"), QLatin1String("- -"));
+  if (data.endsWith(u'-')) data += u' ';
+  out += "<!--";
+  for (qsizetype i = 0; i < data.size(); ++i)
+    if (!ForbiddenAt(data, i)) i = AppendChar(out, data, i);
+  out += "-->";
+}
+
 // A name stands in the file as it is, since no character reference can stand for a part
-// of it: a name with a character the code page lacks (or a NUL) cannot be written back.
+// of it: a name with a character the code page lacks cannot be written back, nor one with
+// a control character, which the parser lets through in attribute names and the writer
+// would leave out (renaming the attribute).
 bool WritableName(const QString& name) {
   const auto& rev = ReverseTable();
-  for (const QChar c : name)
-    if (rev[c.unicode()] == 0) return false;
+  for (qsizetype i = 0; i < name.size(); ++i)
+    if (rev[name[i].unicode()] == 0 || ForbiddenAt(name, i)) return false;
   return true;
 }
 
@@ -112,8 +135,16 @@ QString UnwritableName(const XmlNode& node) {
   return {};
 }
 
-void WriteNode(QByteArray& out, const XmlNode& node, int depth) {
-  out += QByteArray(depth * 2, ' ');
+void AppendExtra(QByteArray& out, const XmlExtra& extra) {
+  if (extra.kind == XmlExtra::Kind::Text) AppendEscaped(out, extra.data, false);
+  else AppendComment(out, extra.data);
+}
+
+bool Inside(const XmlExtra& e) { return e.kind == XmlExtra::Kind::Comment || e.kind == XmlExtra::Kind::Text; }
+
+// inLine: within text of the parent, where no indentation or line break may be added.
+void WriteNode(QByteArray& out, const XmlNode& node, int depth, bool inLine) {
+  if (!inLine) out += QByteArray(depth * 2, ' ');
   out += '<';
   AppendEscaped(out, node.name, true);
   for (const auto& [k, v] : node.attrs) {
@@ -123,24 +154,113 @@ void WriteNode(QByteArray& out, const XmlNode& node, int depth) {
     AppendEscaped(out, v, true);
     out += '"';
   }
-  if (node.children.empty()) {
-    if (node.text.isEmpty()) {
-      out += "/>\n";
-    } else {
-      out += '>';
-      AppendEscaped(out, node.text, false);
-      out += "</";
-      AppendEscaped(out, node.name, true);
-      out += ">\n";
+  auto close = [&](bool indent) {
+    if (indent) out += QByteArray(depth * 2, ' ');
+    out += "</";
+    AppendEscaped(out, node.name, true);
+    out += '>';
+    if (!inLine) out += '\n';
+  };
+  const size_t count = node.children.size();
+  const bool mixed =
+      std::any_of(node.extras.begin(), node.extras.end(), [](const XmlExtra& e) { return e.kind == XmlExtra::Kind::Text; });
+  if (mixed) {
+    // The element's content as it stood: any whitespace added here would become its text.
+    out += '>';
+    size_t child = 0;
+    for (const XmlExtra& e : node.extras) {
+      if (!Inside(e)) continue;
+      for (; child < std::min(e.before, count); ++child) WriteNode(out, node.children[child], depth + 1, true);
+      AppendExtra(out, e);
     }
+    for (; child < count; ++child) WriteNode(out, node.children[child], depth + 1, true);
+    close(false);
+    return;
+  }
+  if (count == 0) {
+    const bool comments = std::any_of(node.extras.begin(), node.extras.end(), Inside);
+    if (node.text.isEmpty() && !comments) {
+      out += "/>";
+      if (!inLine) out += '\n';
+      return;
+    }
+    out += '>';
+    qsizetype at = 0;
+    for (const XmlExtra& e : node.extras) {
+      if (!Inside(e)) continue;
+      qsizetype to = std::clamp(e.offset, at, node.text.size());
+      if (to > 0 && to < node.text.size() && node.text[to].isLowSurrogate() && node.text[to - 1].isHighSurrogate()) ++to;
+      AppendEscaped(out, node.text.mid(at, to - at), false);
+      at = to;
+      AppendComment(out, e.data);
+    }
+    AppendEscaped(out, node.text.mid(at), false);
+    close(false);
     return;
   }
   out += ">\n";
-  for (const XmlNode& child : node.children) WriteNode(out, child, depth + 1);
-  out += QByteArray(depth * 2, ' ');
-  out += "</";
-  AppendEscaped(out, node.name, true);
-  out += ">\n";
+  size_t child = 0;
+  for (const XmlExtra& e : node.extras) {
+    if (!Inside(e)) continue;
+    for (; child < std::min(e.before, count); ++child) WriteNode(out, node.children[child], depth + 1, false);
+    out += QByteArray((depth + 1) * 2, ' ');
+    AppendComment(out, e.data);
+    out += '\n';
+  }
+  for (; child < count; ++child) WriteNode(out, node.children[child], depth + 1, false);
+  close(true);
+}
+
+// An element's first child: the text so far is text before it, in runs between comments.
+void SplitTextAtComments(XmlNode& n) {
+  std::vector<XmlExtra> extras;
+  qsizetype at = 0;
+  auto run = [&](qsizetype to) {
+    if (to > at) extras.push_back({XmlExtra::Kind::Text, n.text.mid(at, to - at), 0, 0});
+    at = to;
+  };
+  for (XmlExtra& e : n.extras) {
+    run(e.offset);
+    extras.push_back(std::move(e));
+  }
+  run(n.text.size());
+  n.extras = std::move(extras);
+}
+
+bool Blank(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; });
+}
+
+// The offset of the first byte that starts no well-formed UTF-8 sequence (a stray or
+// missing continuation byte, an overlong form, a surrogate, past U+10FFFF); -1 when none.
+qsizetype InvalidUtf8At(const QByteArray& bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+  const qsizetype n = bytes.size();
+  qsizetype i = 0;
+  while (i < n) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (c >= 0xC2 && c <= 0xDF) length = 2;
+    else if (c == 0xE0) length = 3, low = 0xA0;
+    else if (c == 0xED) length = 3, high = 0x9F;
+    else if (c >= 0xE1 && c <= 0xEF) length = 3;
+    else if (c == 0xF0) length = 4, low = 0x90;
+    else if (c >= 0xF1 && c <= 0xF3) length = 4;
+    else if (c == 0xF4) length = 4, high = 0x8F;
+    else return i;
+    if (n - i < length) return i;
+    for (int k = 1; k < length; ++k) {
+      const unsigned char b = p[i + k];
+      if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return i;
+    }
+    i += length;
+  }
+  return -1;
 }
 
 qsizetype LineAt(const QString& text, qsizetype pos) { return QStringView(text).left(pos).count(u'\n') + 1; }
@@ -226,6 +346,11 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
   if (encoding == QLatin1String("windows-1250") || encoding == QLatin1String("cp1250")) {
     text = DecodeAnsi(body);
   } else if (encoding == QLatin1String("utf-8") || encoding == QLatin1String("utf8")) {
+    // Decoded with replacement characters, the next save would lose the letters for good.
+    if (const qsizetype bad = InvalidUtf8At(body); bad >= 0)
+      return fail(QStringLiteral("soubor není platný text v kódování UTF-8 (bajt 0x%1 na řádku %2)")
+                      .arg(QString::number(static_cast<unsigned char>(body[bad]), 16).toUpper().rightJustified(2, u'0'))
+                      .arg(body.left(bad).count('\n') + 1));
     text = QString::fromUtf8(body);
   } else {
     return fail(QStringLiteral("nepodporované kódování „%1“").arg(m.captured(1)));
@@ -236,6 +361,7 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
 
   QXmlStreamReader xml(text);
   std::vector<XmlNode*> stack;
+  std::vector<XmlExtra> before, after;  // comments around the root element
   bool haveRoot = false;
   while (!xml.atEnd()) {
     switch (xml.readNext()) {
@@ -267,18 +393,44 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
           haveRoot = true;
           stack.push_back(&root);
         } else {
-          stack.back()->children.push_back(std::move(node));
+          XmlNode& parent = *stack.back();
+          if (parent.children.empty()) SplitTextAtComments(parent);
+          parent.children.push_back(std::move(node));
           stack.push_back(&stack.back()->children.back());
         }
         break;
       }
-      case QXmlStreamReader::EndElement:
-        // Indentation between child elements is not content.
-        if (!stack.back()->children.empty()) stack.back()->text.clear();
+      case QXmlStreamReader::EndElement: {
+        XmlNode& n = *stack.back();
+        // Text among child elements is kept only where some of it is more than indentation.
+        const bool indentation = std::all_of(n.extras.begin(), n.extras.end(), [](const XmlExtra& e) {
+          return e.kind != XmlExtra::Kind::Text || Blank(e.data);
+        });
+        if (indentation) std::erase_if(n.extras, [](const XmlExtra& e) { return e.kind == XmlExtra::Kind::Text; });
+        if (!n.children.empty()) n.text.clear();
         stack.pop_back();
         break;
+      }
       case QXmlStreamReader::Characters:
-        if (!stack.empty()) stack.back()->text += xml.text();
+        if (!stack.empty()) {
+          XmlNode& n = *stack.back();
+          n.text += xml.text();
+          if (n.children.empty()) break;  // the element's own text, so far
+          XmlExtra* last = n.extras.empty() ? nullptr : &n.extras.back();
+          if (last && last->kind == XmlExtra::Kind::Text && last->before == n.children.size())
+            last->data += xml.text();
+          else
+            n.extras.push_back({XmlExtra::Kind::Text, xml.text().toString(), n.children.size(), 0});
+        }
+        break;
+      case QXmlStreamReader::Comment:
+        if (stack.empty()) {
+          (haveRoot ? after : before)
+              .push_back({haveRoot ? XmlExtra::Kind::CommentAfter : XmlExtra::Kind::CommentBefore, xml.text().toString(), 0, 0});
+        } else {
+          XmlNode& n = *stack.back();
+          n.extras.push_back({XmlExtra::Kind::Comment, xml.text().toString(), n.children.size(), n.text.size()});
+        }
         break;
       default:
         break;
@@ -291,6 +443,8 @@ bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error) {
                     .arg(xml.errorString()));
   }
   if (!haveRoot) return fail(QStringLiteral("soubor neobsahuje žádný prvek"));
+  root.extras.insert(root.extras.begin(), before.begin(), before.end());
+  root.extras.insert(root.extras.end(), after.begin(), after.end());
   return true;
 }
 
@@ -310,7 +464,16 @@ QString ForbiddenXmlCharReason(const QString& text) {
 
 QByteArray WriteTemplateXml(const XmlNode& root) {
   QByteArray out = "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n";
-  WriteNode(out, root, 0);
+  const auto outside = [&](XmlExtra::Kind kind) {
+    for (const XmlExtra& e : root.extras) {
+      if (e.kind != kind) continue;
+      AppendComment(out, e.data);
+      out += '\n';
+    }
+  };
+  outside(XmlExtra::Kind::CommentBefore);
+  WriteNode(out, root, 0, false);
+  outside(XmlExtra::Kind::CommentAfter);
   return out;
 }
 
@@ -319,6 +482,40 @@ QByteArray WriteTemplateXml(const XmlNode& root) {
 
 namespace {
 
+template <class E, size_t N>
+using NameTable = std::array<std::pair<const char*, E>, N>;
+
+// The value the table gives the name (compared exactly); none for a name it lacks.
+template <class E, size_t N>
+std::optional<E> Named(const NameTable<E, N>& table, const QString& name) {
+  for (const auto& [text, value] : table)
+    if (name == QLatin1String(text)) return value;
+  return std::nullopt;
+}
+
+const NameTable<BandType, 8> kBandNames{{
+    {"ReportTitle", BandType::ReportTitle},
+    {"PageHeader", BandType::PageHeader},
+    {"ColumnHeader", BandType::ColumnHeader},
+    {"GroupHeader", BandType::GroupHeader},
+    {"MasterData", BandType::MasterData},
+    {"GroupFooter", BandType::GroupFooter},
+    {"PageFooter", BandType::PageFooter},
+    {"ReportSummary", BandType::ReportSummary},
+}};
+const NameTable<ObjKind, 4> kObjectKinds{{
+    {"Text", ObjKind::Text}, {"Line", ObjKind::Line}, {"Rectangle", ObjKind::Rectangle}, {"Image", ObjKind::Image}}};
+const NameTable<HAlign, 4> kHAligns{{
+    {"Left", HAlign::Left}, {"Center", HAlign::Center}, {"Right", HAlign::Right}, {"Justify", HAlign::Justify}}};
+const NameTable<VAlign, 3> kVAligns{{{"Top", VAlign::Top}, {"Center", VAlign::Center}, {"Bottom", VAlign::Bottom}}};
+const NameTable<unsigned, 5> kFrameSides{{{"All", kFrameLeft | kFrameTop | kFrameRight | kFrameBottom},
+                                          {"Left", kFrameLeft},
+                                          {"Top", kFrameTop},
+                                          {"Right", kFrameRight},
+                                          {"Bottom", kFrameBottom}}};
+const NameTable<bool, 2> kOrientations{{{"Portrait", false}, {"Landscape", true}}};
+
+// Every attribute of page, band and object is read through these.
 struct Reader {
   QString* error;
   QString where;  // names the element in messages
@@ -372,51 +569,38 @@ struct Reader {
     }
     return QColor(v);
   }
-};
-
-unsigned ReadFrame(const QString& v) {
-  unsigned f = 0;
-  for (const QString& part : v.split(u',', Qt::SkipEmptyParts)) {
-    const QString p = part.trimmed();
-    if (p == QLatin1String("All")) f |= kFrameLeft | kFrameTop | kFrameRight | kFrameBottom;
-    else if (p == QLatin1String("Left")) f |= kFrameLeft;
-    else if (p == QLatin1String("Top")) f |= kFrameTop;
-    else if (p == QLatin1String("Right")) f |= kFrameRight;
-    else if (p == QLatin1String("Bottom")) f |= kFrameBottom;
+  // A named value; fallback when the attribute is missing or names none of the table.
+  template <class E, size_t N>
+  E Choice(const XmlNode& n, const char* key, const NameTable<E, N>& table, E fallback) {
+    return Named(table, n.Attr(QLatin1String(key))).value_or(fallback);
   }
-  return f;
-}
-
-const std::array<std::pair<const char*, BandType>, 8> kBandNames{{
-    {"ReportTitle", BandType::ReportTitle},
-    {"PageHeader", BandType::PageHeader},
-    {"ColumnHeader", BandType::ColumnHeader},
-    {"GroupHeader", BandType::GroupHeader},
-    {"MasterData", BandType::MasterData},
-    {"GroupFooter", BandType::GroupFooter},
-    {"PageFooter", BandType::PageFooter},
-    {"ReportSummary", BandType::ReportSummary},
-}};
+  // A comma-separated set of named flags; names the table lacks are passed over.
+  template <size_t N>
+  unsigned Flags(const XmlNode& n, const char* key, const NameTable<unsigned, N>& table) {
+    unsigned f = 0;
+    for (const QString& part : n.Attr(QLatin1String(key)).split(u',', Qt::SkipEmptyParts))
+      f |= Named(table, part.trimmed()).value_or(0u);
+    return f;
+  }
+};
 
 bool ReadObject(const XmlNode& n, ObjDef& o, Reader& r) {
   const QString name = n.Attr(QStringLiteral("Name"));
   r.where = name.isEmpty() ? QStringLiteral("objekt %1").arg(n.name) : QStringLiteral("objekt %1").arg(name);
   o.name = name;
-  if (n.name == QLatin1String("Text")) o.kind = ObjKind::Text;
-  else if (n.name == QLatin1String("Line")) o.kind = ObjKind::Line;
-  else if (n.name == QLatin1String("Rectangle")) o.kind = ObjKind::Rectangle;
-  else if (n.name == QLatin1String("Image")) o.kind = ObjKind::Image;
-  else {
+  const std::optional<ObjKind> kind = Named(kObjectKinds, n.name);
+  if (!kind) {
     r.Fail(QStringLiteral("neznámý druh objektu <%1>").arg(n.name));
     return false;
   }
+  o.kind = *kind;
   o.left = r.Position(n, "Left", 0);
   o.top = r.Position(n, "Top", 0);
   o.width = r.Length(n, "Width", 0);
   o.height = r.Length(n, "Height", 0);
   o.color = r.Color(n, "Color", Qt::black);
   o.fill = r.Color(n, "Fill", QColor());
-  o.frame = ReadFrame(n.Attr(QStringLiteral("Frame")));
+  o.frame = r.Flags(n, "Frame", kFrameSides);
   o.frameWidth = r.Length(n, "FrameWidth", 0.2);
   o.frameColor = r.Color(n, "FrameColor", Qt::black);
   switch (o.kind) {
@@ -427,13 +611,8 @@ bool ReadObject(const XmlNode& n, ObjDef& o, Reader& r) {
       o.font.bold = r.Flag(n, "Bold");
       o.font.italic = r.Flag(n, "Italic");
       o.font.underline = r.Flag(n, "Underline");
-      const QString h = n.Attr(QStringLiteral("HAlign"), QStringLiteral("Left"));
-      o.halign = h == QLatin1String("Center") ? HAlign::Center
-                 : h == QLatin1String("Right") ? HAlign::Right
-                 : h == QLatin1String("Justify") ? HAlign::Justify
-                                                 : HAlign::Left;
-      const QString v = n.Attr(QStringLiteral("VAlign"), QStringLiteral("Top"));
-      o.valign = v == QLatin1String("Center") ? VAlign::Center : v == QLatin1String("Bottom") ? VAlign::Bottom : VAlign::Top;
+      o.halign = r.Choice(n, "HAlign", kHAligns, HAlign::Left);
+      o.valign = r.Choice(n, "VAlign", kVAligns, VAlign::Top);
       o.wordWrap = r.Flag(n, "WordWrap");
       o.stretch = r.Flag(n, "Stretch");
       o.hideEmpty = r.Flag(n, "HideIfEmpty");
@@ -462,17 +641,12 @@ bool ReadBand(const XmlNode& n, BandDef& b, Reader& r) {
   b.name = n.Attr(QStringLiteral("Name"));
   r.where = QStringLiteral("pás %1").arg(b.name.isEmpty() ? n.Attr(QStringLiteral("Type")) : b.name);
   const QString type = n.Attr(QStringLiteral("Type"));
-  bool known = false;
-  for (const auto& [text, t] : kBandNames) {
-    if (type == QLatin1String(text)) {
-      b.type = t;
-      known = true;
-    }
-  }
+  const std::optional<BandType> known = Named(kBandNames, type);
   if (!known) {
     r.Fail(QStringLiteral("neznámý druh pásu „%1“").arg(type));
     return false;
   }
+  b.type = *known;
   b.height = r.Length(n, "Height", 0);
   b.stretch = r.Flag(n, "Stretch");
   b.keepTogether = r.Flag(n, "KeepTogether");
@@ -517,7 +691,7 @@ bool CompileTemplate(const XmlNode& root, ReportDef& report, QString* error) {
     p.paperSize = r.Int(pn, "PaperSize", 9, 0, 10000);
     p.width = r.Num(pn, "Width", 210);  // both checked with the margins below
     p.height = r.Num(pn, "Height", 297);
-    p.landscape = pn.Attr(QStringLiteral("Orientation")) == QLatin1String("Landscape");
+    p.landscape = r.Choice(pn, "Orientation", kOrientations, false);
     p.leftMargin = r.Length(pn, "LeftMargin", 10);
     p.topMargin = r.Length(pn, "TopMargin", 10);
     p.rightMargin = r.Length(pn, "RightMargin", 10);

@@ -15,12 +15,30 @@
 
 namespace rpt {
 
-// One element: attributes in file order, character data, child elements.
+// A comment, or text standing among child elements. Kept beside the elements, not among
+// them, so that whatever looks for elements (the compiler, the designer) never meets one.
+struct XmlExtra {
+  enum class Kind {
+    Comment,
+    Text,           // of an element with child elements; its own text is empty then
+    CommentBefore,  // before the root element (the root only)
+    CommentAfter,   // after the root element (the root only)
+  };
+  Kind kind = Kind::Comment;
+  QString data;
+  size_t before = 0;     // child elements that precede it
+  qsizetype offset = 0;  // characters of the element's text that precede it
+  bool operator==(const XmlExtra&) const = default;
+};
+
+// One element: attributes in file order, character data, child elements, and comments
+// and text among them.
 struct XmlNode {
   QString name;
   std::vector<std::pair<QString, QString>> attrs;
   QString text;
   std::vector<XmlNode> children;
+  std::vector<XmlExtra> extras;  // in file order
 
   bool Has(const QString& key) const;
   QString Attr(const QString& key, const QString& fallback = QString()) const;
@@ -38,11 +56,12 @@ inline constexpr int kMaxObjects = 50000;         // in the whole template
 inline constexpr double kMaxLength = 10000;       // mm: positions, sizes, widths, margins
 inline constexpr double kMinPageSide = 10, kMaxPageSide = 5000;  // mm
 
-// Reads a template in Windows-1250 or UTF-8; false with a Czech reason in *error.
+// Reads a template in Windows-1250 or UTF-8 (as declared; UTF-8 when undeclared); false
+// with a Czech reason in *error, also for bytes that are no text in that encoding.
 bool ReadTemplateXml(const QByteArray& bytes, XmlNode& root, QString* error);
 // Writes the tree in the program's own form: Windows-1250, two-space indentation,
-// characters the code page lacks as numeric references. Reading that output and writing
-// it again gives the same bytes.
+// characters the code page lacks as numeric references; comments and text among elements
+// where they stood. Reading that output and writing it again gives the same bytes.
 // The position of the first character no XML 1.0 file can hold, even as a character
 // reference (a C0 control other than TAB, LF and CR, a lone surrogate, U+FFFE, U+FFFF);
 // -1 when there is none. The writer leaves such characters out, so input refuses them.

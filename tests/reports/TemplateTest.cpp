@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "ReportTestSupport.h"
+#include "designer_doc.h"
+#include "engine.h"
+#include "interaction.h"
 
 namespace rpt {
 namespace {
@@ -59,6 +62,82 @@ TEST(Template, UnknownPartsSurviveAndForeignCharactersBecomeReferences) {
   EXPECT_TRUE(CompileTemplate(again, def, &error)) << error.toStdString();
 }
 
+TEST(Template, CommentsAndMixedTextSurviveLoadAndSaveInPlace) {
+  // In the writer's own form, so every byte must come back.
+  const QString text = QString::fromUtf8(
+      "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n"
+      "<!-- Šablona: seznam -->\n"
+      "<Report ReportOptions.Name=\"N\">\n"
+      "  <!-- stránka A4 -->\n"
+      "  <Page Width=\"210\" Height=\"297\">\n"
+      "    <!-- před prvním pásem -->\n"
+      "    <Band Type=\"MasterData\" Name=\"D\" Height=\"5\">\n"
+      "      <Text Name=\"T\" Width=\"50\" Height=\"5\">[RptDataset1.\"Titul\"]<!-- název filmu --> (film)</Text>\n"
+      "      <!-- mezi objekty -->\n"
+      "      <Line Name=\"L\" Width=\"10\"><!-- čára --></Line>\n"
+      "    </Band>\n"
+      "  </Page>\n"
+      "  <Notes>před <b>tučně</b> za &amp; <!-- x --> konec</Notes>\n"
+      "  <Mixed>\n    text na řádku\n    <Item/>\n  </Mixed>\n"
+      "</Report>\n"
+      "<!-- konec -->\n");
+  const std::string ansi = orvek3::Utf16ToAnsi(text.toStdU16String());
+  const QByteArray bytes(ansi.data(), static_cast<qsizetype>(ansi.size()));
+  XmlNode root;
+  QString error;
+  ASSERT_TRUE(ReadTemplateXml(bytes, root, &error)) << error.toStdString();
+  EXPECT_EQ(WriteTemplateXml(root).toStdString(), bytes.toStdString());
+  XmlNode again;
+  ASSERT_TRUE(ReadTemplateXml(WriteTemplateXml(root), again, &error)) << error.toStdString();
+  EXPECT_TRUE(DesignerDoc::SameTree(root, again));
+  EXPECT_EQ(WriteTemplateXml(again).toStdString(), bytes.toStdString());
+
+  // What looks for elements sees the same as without them.
+  ReportDef def;
+  ASSERT_TRUE(CompileTemplate(root, def, &error)) << error.toStdString();
+  ASSERT_EQ(def.pages.size(), 1u);
+  ASSERT_EQ(def.pages[0].bands.size(), 1u);
+  ASSERT_EQ(def.pages[0].bands[0].objects.size(), 2u);
+  EXPECT_EQ(def.pages[0].bands[0].objects[0].text.segments.size(), 2u);
+  EXPECT_EQ(root.children.at(0).children.at(0).children.at(0).text, QStringLiteral("[RptDataset1.\"Titul\"] (film)"));
+
+  // The designer shows the two objects only, and its save keeps the rest in place.
+  DesignerDoc doc;
+  ASSERT_TRUE(doc.Load(bytes, &error)) << error.toStdString();
+  ASSERT_EQ(doc.BandCount(), 1);
+  EXPECT_EQ(doc.Band(0).children.size(), 2u);
+  doc.Select({{0, 1}});
+  doc.MoveSelection(5, 0);
+  QByteArray moved = bytes;
+  moved.replace("<Line Name=\"L\" Width=\"10\">", "<Line Name=\"L\" Width=\"10\" Left=\"5\" Top=\"0\" Height=\"0\">");
+  EXPECT_EQ(doc.Bytes().toStdString(), moved.toStdString());
+
+  // Written in another form, each comment and text still stands where it stood.
+  const QByteArray compact =
+      "<Report><!--a--><Page Width=\"210\" Height=\"297\"><!--b--><Band Type=\"MasterData\" Height=\"5\">"
+      "<Text Name=\"T\">x<!--c-->y</Text></Band></Page><Notes>1<b/>2</Notes></Report>";
+  ASSERT_TRUE(ReadTemplateXml(compact, root, &error)) << error.toStdString();
+  EXPECT_EQ(WriteTemplateXml(root).toStdString(),
+            "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n"
+            "<Report>\n"
+            "  <!--a-->\n"
+            "  <Page Width=\"210\" Height=\"297\">\n"
+            "    <!--b-->\n"
+            "    <Band Type=\"MasterData\" Height=\"5\">\n"
+            "      <Text Name=\"T\">x<!--c-->y</Text>\n"
+            "    </Band>\n"
+            "  </Page>\n"
+            "  <Notes>1<b/>2</Notes>\n"
+            "</Report>\n");
+
+  // A comment cannot hold a reference: a character the code page lacks stays readable.
+  ASSERT_TRUE(ReadTemplateXml("<Report><!-- sněhulák ☃ --><Page/></Report>", root, &error)) << error.toStdString();
+  const QByteArray written = WriteTemplateXml(root);
+  EXPECT_TRUE(written.contains("<!-- sn\xEChul\xE1k &#9731; -->")) << written.toStdString();
+  ASSERT_TRUE(ReadTemplateXml(written, again, &error)) << error.toStdString();
+  EXPECT_EQ(WriteTemplateXml(again), written);
+}
+
 TEST(Template, NamesThatCannotBeWrittenBackAreRefused) {
   // A name cannot hold a character reference, so a character the code page lacks, or a
   // NUL, would make the saved template unreadable.
@@ -76,12 +155,80 @@ TEST(Template, NamesThatCannotBeWrittenBackAreRefused) {
     EXPECT_FALSE(ReadTemplateXml(xml, root, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("Windows-1250"))) << error.toStdString();
   }
+  // A control character, which XML names may not hold but the parser lets through in
+  // one, would be left out on save: an unknown attribute "Fo\bnt" would come back as the
+  // font. Refused like the rest.
+  {
+    XmlNode root;
+    QString error;
+    EXPECT_FALSE(ReadTemplateXml("<Report><Page Width=\"210\" Height=\"297\"><Band Type=\"MasterData\">\n"
+                                 "<Text Name=\"T\" Fo\bnt=\"Courier\"/></Band></Page></Report>",
+                                 root, &error))
+        << WriteTemplateXml(root).toStdString();
+    EXPECT_EQ(error, QStringLiteral("název „Fo\bnt“ na řádku 2 obsahuje znak, který nelze uložit v kódování Windows-1250"));
+  }
   // Czech letters in names are the code page's own and come back as they were.
   const QByteArray czech = "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n<Report \x8A\xED\xF8ka=\"1\"/>\n";
   XmlNode root;
   QString error;
   ASSERT_TRUE(ReadTemplateXml(czech, root, &error)) << error.toStdString();
   EXPECT_EQ(WriteTemplateXml(root), czech);
+}
+
+TEST(Template, BytesNotValidInTheirEncodingAreRefusedNamingTheByteAndTheLine) {
+  // "Příliš žluťoučký" in Windows-1250.
+  const QByteArray cp1250 = "P\xF8\xEDli\x9A \x9Elu\x9Dou\xE8k\xFD";
+  auto withText = [](const QByteArray& declaration, const QByteArray& text) {
+    return declaration + "<Report ReportOptions.Name=\"N\">\n<Page Width=\"210\" Height=\"297\">\n"
+                         "<Band Type=\"MasterData\" Height=\"5\"><Text Name=\"T\">" + text +
+           "</Text></Band></Page></Report>\n";
+  };
+  // Without a declaration, and declared as UTF-8: refused, the engine naming the file once.
+  for (const QByteArray& declaration : {QByteArray(), QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")}) {
+    const QByteArray bytes = withText(declaration, cp1250);
+    SCOPED_TRACE(bytes.toStdString());
+    XmlNode root;
+    QString error;
+    EXPECT_FALSE(ReadTemplateXml(bytes, root, &error));
+    EXPECT_EQ(error, QStringLiteral("soubor není platný text v kódování UTF-8 (bajt 0xF8 na řádku 3)"));
+
+    const EngineInteraction saved = Interaction();
+    QStringList shown;
+    Interaction().ShowError = [&](const QString& text) { shown << text; };
+    TRptReport report;
+    EXPECT_FALSE(report.LoadFromBytes(bytes, QStringLiteral("/sestavy/Cizi.ksr")));
+    Interaction() = saved;
+    EXPECT_FALSE(report.Designable());
+    EXPECT_EQ(shown, QStringList{QStringLiteral(
+                         "Sestavu „Cizi.ksr“ nelze použít: soubor není platný text v kódování UTF-8 (bajt 0xF8 na řádku 3).")});
+
+    // The designer keeps what it had: nothing of the refused file reaches a save.
+    DesignerDoc doc;
+    const QByteArray before = doc.Bytes();
+    EXPECT_FALSE(doc.Load(bytes, &error));
+    EXPECT_EQ(doc.Bytes(), before);
+    EXPECT_FALSE(doc.Bytes().contains("&#65533;"));
+  }
+  // A sequence cut short, an overlong form and a surrogate are no UTF-8 either.
+  const std::pair<QByteArray, const char*> broken[] = {
+      {"ok \xC5", "(bajt 0xC5 na řádku 3)"}, {"ok \xC0\xAF", "(bajt 0xC0 na řádku 3)"}, {"ok \xED\xA0\x80", "(bajt 0xED na řádku 3)"}};
+  for (const auto& [text, reason] : broken) {
+    XmlNode root;
+    QString error;
+    EXPECT_FALSE(ReadTemplateXml(withText({}, text), root, &error));
+    EXPECT_TRUE(error.endsWith(QString::fromUtf8(reason))) << error.toStdString();
+  }
+  // Declared Windows-1250, the same bytes are the Czech letters.
+  const QString czech = QStringLiteral("Příliš žluťoučký");
+  XmlNode root;
+  QString error;
+  ASSERT_TRUE(ReadTemplateXml(withText("<?xml version=\"1.0\" encoding=\"windows-1250\"?>", cp1250), root, &error))
+      << error.toStdString();
+  EXPECT_EQ(root.children.at(0).children.at(0).children.at(0).text, czech);
+  EXPECT_TRUE(WriteTemplateXml(root).contains(cp1250));
+  // And as UTF-8 they read the same.
+  ASSERT_TRUE(ReadTemplateXml(withText({}, czech.toUtf8()), root, &error)) << error.toStdString();
+  EXPECT_EQ(root.children.at(0).children.at(0).children.at(0).text, czech);
 }
 
 TEST(Template, BrokenTemplatesAreRefusedWithTheReason) {
@@ -203,6 +350,61 @@ TEST(Template, NumbersOutOfRangeAreRefusedNamingTheAttributeAndTheObject) {
       &error);
   ASSERT_EQ(edge.pages.size(), 1u) << error.toStdString();
   EXPECT_EQ(edge.pages[0].bands[0].objects[0].top, 10000);
+}
+
+TEST(Template, NamedValuesReadTheSameOnPageBandAndObject) {
+  QString error;
+  const ReportDef def = test::Compile(
+      "<Report><Page Width=\"210\" Height=\"297\" Orientation=\"Landscape\" Columns=\"2\" ColumnGap=\"5\">"
+      "<Band Type=\"GroupHeader\" Name=\"G\" Height=\"5\" StartNewPage=\"true\" RepeatHeader=\"1\" KeepTogether=\"0\""
+      " SortRows=\"TRUE\" Condition=\"[RptDataset1.&quot;Zanr&quot;]\"/>"
+      "<Band Type=\"MasterData\" Name=\"D\" Height=\" 5.5 \" Stretch=\"ano\" EvenFill=\"#0000ff\">"
+      "<Text Name=\"A\" HAlign=\"Center\" VAlign=\"Bottom\" Frame=\"Left, Bottom\" Bold=\"1\" Italic=\"True\" Underline=\"yes\"/>"
+      "<Text Name=\"B\" HAlign=\"center\" VAlign=\"Middle\" Frame=\"All\"/>"
+      "<Text Name=\"C\" HAlign=\"Justify\" VAlign=\"Center\" Frame=\"Top,Nowhere,Right\"/>"
+      "<Rectangle Name=\"R\"/><Rectangle Name=\"S\" Frame=\"\"/><Line Name=\"L\"/><Image Name=\"I\"/>"
+      "</Band></Page></Report>",
+      &error);
+  ASSERT_EQ(def.pages.size(), 1u) << error.toStdString();
+  const PageDef& p = def.pages[0];
+  EXPECT_TRUE(p.landscape);
+  EXPECT_EQ(p.columns, 2);
+  ASSERT_EQ(p.bands.size(), 2u);
+  EXPECT_EQ(p.bands[0].type, BandType::GroupHeader);
+  EXPECT_TRUE(p.bands[0].startNewPage);
+  EXPECT_TRUE(p.bands[0].repeatHeader);
+  EXPECT_FALSE(p.bands[0].keepTogether);
+  EXPECT_TRUE(p.bands[0].sortRows);
+  EXPECT_EQ(p.bands[1].type, BandType::MasterData);
+  EXPECT_EQ(p.bands[1].height, 5.5);
+  EXPECT_FALSE(p.bands[1].stretch);  // only 1 and true are set
+  EXPECT_EQ(p.bands[1].evenFill, QColor(0, 0, 255));
+  const auto& o = p.bands[1].objects;
+  ASSERT_EQ(o.size(), 7u);
+  EXPECT_EQ(o[0].halign, HAlign::Center);
+  EXPECT_EQ(o[0].valign, VAlign::Bottom);
+  EXPECT_EQ(o[0].frame, kFrameLeft | kFrameBottom);
+  EXPECT_TRUE(o[0].font.bold);
+  EXPECT_TRUE(o[0].font.italic);
+  EXPECT_FALSE(o[0].font.underline);
+  // Names are exact; an unknown one is the default.
+  EXPECT_EQ(o[1].halign, HAlign::Left);
+  EXPECT_EQ(o[1].valign, VAlign::Top);
+  EXPECT_EQ(o[1].frame, kFrameLeft | kFrameTop | kFrameRight | kFrameBottom);
+  EXPECT_EQ(o[2].halign, HAlign::Justify);
+  EXPECT_EQ(o[2].valign, VAlign::Center);
+  EXPECT_EQ(o[2].frame, kFrameTop | kFrameRight);
+  EXPECT_EQ(o[3].kind, ObjKind::Rectangle);
+  EXPECT_EQ(o[3].frame, kFrameLeft | kFrameTop | kFrameRight | kFrameBottom);  // framed unless told
+  EXPECT_EQ(o[4].frame, 0u);
+  EXPECT_EQ(o[5].kind, ObjKind::Line);
+  EXPECT_EQ(o[6].kind, ObjKind::Image);
+
+  EXPECT_FALSE(test::Compile("<Report><Page Orientation=\"landscape\"/></Report>", &error).pages.at(0).landscape);
+  EXPECT_TRUE(test::Compile("<Report><Page><Band Type=\"masterdata\"/></Page></Report>", &error).pages.empty());
+  EXPECT_EQ(error, QStringLiteral("pás masterdata: neznámý druh pásu „masterdata“"));
+  EXPECT_TRUE(test::Compile("<Report><Page><Band Type=\"MasterData\"><text/></Band></Page></Report>", &error).pages.empty());
+  EXPECT_EQ(error, QStringLiteral("objekt text: neznámý druh objektu <text>"));
 }
 
 TEST(Template, ObjectsPerBandAndInAllAreBounded) {
