@@ -66,6 +66,9 @@ bool TryUnicodeToAnsi(std::u16string_view text, std::string& out);
 std::string CollationLocaleName();
 // Case-ignoring locale comparisons with the SQLite collation signature; -1, 0 or 1.
 int NativeCollateAnsi(void* context, int length1, const void* text1, int length2, const void* text2);
+// The same through ICU for every comparison, without the tables derived from it; the
+// reference the tables are tested against.
+int NativeCollateAnsiByIcu(int length1, const void* text1, int length2, const void* text2);
 int NativeCollateUtf16LE(void* context, int length1, const void* text1, int length2, const void* text2);
 int NativeCollateUtf16BE(void* context, int length1, const void* text1, int length2, const void* text2);
 

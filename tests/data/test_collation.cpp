@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "test_util.h"
@@ -148,4 +150,65 @@ TEST(NativeCollate, Utf16AtAnOddAddress) {
   EXPECT_GT(NativeCollateUtf16LE(nullptr, static_cast<int>(a.size()), sa.data() + 1, static_cast<int>(b.size()),
                                  sb.data() + 1),
             0);
+}
+
+namespace {
+
+int Sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+
+// A title-like text: Czech letters of both cases, "ch" often, spaces, digits and
+// punctuation, now and then any byte at all.
+std::string RandomTitle(std::mt19937& random) {
+  static const std::string letters =
+      "aAbBcCdDeEfFgGhHiIjJkKlLmMnNoOpPqQrRsStTuUvVwWxXyYzZ"
+      "\xE1\xC1\xE8\xC8\xEF\xCF\xE9\xC9\xEC\xCC\xED\xCD\xF2\xD2\xF3\xD3\xF8\xD8\x9A\x8A\x9D\x8D\xFA\xDA\xF9\xD9\xFD\xDD\x9E\x8E"
+      "      0123456789.,-:!?'\"()&";
+  std::uniform_int_distribution<int> length(0, 24), pick(0, static_cast<int>(letters.size()) - 1), any(0, 255),
+      chance(0, 99);
+  std::string s;
+  const int n = length(random);
+  for (int i = 0; i < n; ++i) {
+    const int c = chance(random);
+    if (c < 4) s += static_cast<char>(any(random));
+    else if (c < 12) s += (c % 4 == 0 ? "ch" : c % 4 == 1 ? "CH" : c % 4 == 2 ? "Ch" : "cH");
+    else s += letters[static_cast<size_t>(pick(random))];
+  }
+  return s;
+}
+
+int ByIcu(const std::string& a, const std::string& b) {
+  return NativeCollateAnsiByIcu(static_cast<int>(a.size()), a.data(), static_cast<int>(b.size()), b.data());
+}
+
+// Every pair of single bytes and a million pairs of title-like texts (half of them
+// differing late, after an equal start) compare as ICU compares them.
+void ExpectTablesAgreeWithIcu(int pairs) {
+  int wrong = 0;
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; ++b) {
+      const std::string x(1, static_cast<char>(a)), y(1, static_cast<char>(b));
+      if (Sign(Ansi(x, y)) != Sign(ByIcu(x, y)) && ++wrong <= 5)
+        ADD_FAILURE() << "bytes " << a << " and " << b << ": " << Ansi(x, y) << " against " << ByIcu(x, y);
+    }
+  std::mt19937 random(20261209);
+  for (int i = 0; i < pairs; ++i) {
+    const std::string x = RandomTitle(random);
+    std::string y = RandomTitle(random);
+    if (i % 2 == 0) y = x.substr(0, x.size() / 2) + y;
+    if (Sign(Ansi(x, y)) != Sign(ByIcu(x, y)) && ++wrong <= 10)
+      ADD_FAILURE() << "'" << x << "' and '" << y << "': " << Ansi(x, y) << " against " << ByIcu(x, y);
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+}  // namespace
+
+TEST(NativeCollate, TablesAgreeWithIcuOnEveryPairOfBytesAndAMillionTitles) {
+  {
+    ScopedCollationLocale czech("cs_CZ.UTF-8");
+    ExpectTablesAgreeWithIcu(1000000);
+  }
+  // Another locale has other contractions (none): the tables follow the collator.
+  ScopedCollationLocale english("en_US.UTF-8");
+  ExpectTablesAgreeWithIcu(100000);
 }
