@@ -238,7 +238,7 @@ void TRptDesignerWindow::BuildMenus(QMenuBar* bar, QToolBar* tools) {
     });
     zoomActions_.emplace_back(z, a);
   }
-  // Ctrl+wheel and the page width reach zooms the menu has no step for.
+  // Ctrl+wheel and page width reach zooms without a menu step; then none is checked.
   zoomGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
   auto zoomed = [this] {
     for (auto& [z, a] : zoomActions_) a->setChecked(std::abs(z - canvas_->Zoom()) < 1e-9);
