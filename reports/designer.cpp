@@ -22,6 +22,7 @@
 #include <cmath>
 
 #include "designer_canvas.h"
+#include "designer_ruler.h"
 #include "interaction.h"
 #include "prepare.h"
 
@@ -101,7 +102,7 @@ TRptDesignerWindow::TRptDesignerWindow(DesignerHost host, QWidget* parent) : QDi
   connect(props_, &QTableWidget::itemChanged, this, &TRptDesignerWindow::PropertyEdited);
 
   split->addWidget(left);
-  split->addWidget(scroll_);
+  split->addWidget(WithRulers(scroll_, canvas_, split));
   split->addWidget(right);
   split->setStretchFactor(1, 1);
   split->setSizes({160, 800, 300});
@@ -237,6 +238,17 @@ void TRptDesignerWindow::BuildMenus(QMenuBar* bar, QToolBar* tools) {
     });
     zoomActions_.emplace_back(z, a);
   }
+  // Ctrl+wheel and page width reach zooms without a menu step; then none is checked.
+  zoomGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  auto zoomed = [this] {
+    for (auto& [z, a] : zoomActions_) a->setChecked(std::abs(z - canvas_->Zoom()) < 1e-9);
+    SaveSettings();
+  };
+  canvas_->ZoomChanged = zoomed;
+  act(zoom, "Akce_NaSirkuStranky", QStringLiteral("Na šířku stránky"), QKeySequence(), [this, zoomed] {
+    canvas_->SetZoom(canvas_->PageWidthZoom(scroll_->viewport()->width()));
+    zoomed();
+  });
 
   // Palette of object kinds.
   auto* palette = new QActionGroup(this);

@@ -1,10 +1,13 @@
 #include "designer_canvas.h"
 
+#include "designer_paint.h"
+
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QRubberBand>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -44,19 +47,57 @@ QString BandLabel(const QString& type) {
 // ---------------------------------------------------------------------------------------
 
 DesignCanvas::DesignCanvas(DesignerDoc& doc, QWidget* parent)
-    : QWidget(parent), doc_(doc), scale_(96.0 / 25.4), rubber_(new QRubberBand(QRubberBand::Rectangle, this)) {
+    : QWidget(parent),
+      doc_(doc),
+      scale_(96.0 / 25.4),
+      rubber_(new QRubberBand(QRubberBand::Rectangle, this)),
+      painting_(std::make_unique<CanvasPainting>([this](const QString& base64) -> const QImage& { return Decoded(base64); })) {
   setObjectName(QStringLiteral("Plocha"));
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
   setMouseTracking(true);
-  connect(&doc_, &DesignerDoc::Changed, this, &DesignCanvas::Relayout);
+  connect(&doc_, &DesignerDoc::Changed, this, [this] {
+    painting_->Clear();
+    Relayout();
+  });
   connect(&doc_, &DesignerDoc::SelectionChanged, this, qOverload<>(&QWidget::update));
   Relayout();
 }
 
+DesignCanvas::~DesignCanvas() = default;
+
 void DesignCanvas::SetZoom(double zoom) {
   scale_ = std::clamp(zoom, 0.25, 4.0) * 96.0 / 25.4;
   Relayout();
+}
+
+namespace {
+constexpr double kZoomSteps[] = {0.5, 0.75, 1.0, 1.5, 2.0, 3.0, 4.0};
+}
+
+void DesignCanvas::ZoomStep(int direction) {
+  const double now = Zoom();
+  double next = now;
+  if (direction > 0) {
+    for (const double z : kZoomSteps)
+      if (z > now + 1e-6) {
+        next = z;
+        break;
+      }
+  } else {
+    for (auto it = std::rbegin(kZoomSteps); it != std::rend(kZoomSteps); ++it)
+      if (*it < now - 1e-6) {
+        next = *it;
+        break;
+      }
+  }
+  if (next != now) SetZoom(next);
+}
+
+double DesignCanvas::PageWidthZoom(int viewWidth) const {
+  const double widthMm = Num(doc_.Page(), "Width", 210);
+  if (widthMm <= 0) return Zoom();
+  return std::clamp((viewWidth - 2.0 * kMarginPx - 1) / (widthMm * 96.0 / 25.4), 0.25, 4.0);
 }
 
 void DesignCanvas::Relayout() {
@@ -73,17 +114,33 @@ QSize DesignCanvas::sizeHint() const {
   return {static_cast<int>(2 * kMarginPx + Num(page, "Width", 210) * scale_), static_cast<int>(bottom + kMarginPx)};
 }
 
+QRectF DesignCanvas::SheetPx() const {
+  const QSize size = sizeHint();
+  return {static_cast<double>(kMarginPx), static_cast<double>(kMarginPx), Num(doc_.Page(), "Width", 210) * scale_,
+          size.height() - 2.0 * kMarginPx};
+}
+
+QPointF DesignCanvas::OriginPx() const {
+  const XmlNode& page = doc_.Page();
+  return {kMarginPx + Num(page, "LeftMargin", 10) * scale_, kMarginPx + Num(page, "TopMargin", 10) * scale_};
+}
+
+double DesignCanvas::ShownHeight(int band) const {
+  if (drag_ == Drag::BandHeight && band == sizedBand_) return std::max(0.0, doc_.BandHeight(band) + dragMm_.y());
+  return doc_.BandHeight(band);
+}
+
 QRectF DesignCanvas::BandStrip(int band) const {
   const XmlNode& page = doc_.Page();
   double y = kMarginPx + Num(page, "TopMargin", 10) * scale_;
-  for (int b = 0; b < band; ++b) y += kStrip + doc_.BandHeight(b) * scale_ + 2;
+  for (int b = 0; b < band; ++b) y += kStrip + ShownHeight(b) * scale_ + 2;
   const double x = kMarginPx + Num(page, "LeftMargin", 10) * scale_;
   return {x, y, doc_.PageContentWidth() * scale_, static_cast<double>(kStrip)};
 }
 
 QRectF DesignCanvas::BandBody(int band) const {
   const QRectF strip = BandStrip(band);
-  return {strip.left(), strip.bottom(), strip.width(), doc_.BandHeight(band) * scale_};
+  return {strip.left(), strip.bottom(), strip.width(), ShownHeight(band) * scale_};
 }
 
 QRectF DesignCanvas::ObjectPx(ObjRef ref) const {
@@ -112,18 +169,84 @@ ObjRef DesignCanvas::ObjectAt(QPointF px) const {
   return {};
 }
 
-bool DesignCanvas::OnHandle(ObjRef ref, QPointF px) const {
-  const QPointF corner = ObjectPx(ref).bottomRight();
-  return std::abs(px.x() - corner.x()) <= 4 && std::abs(px.y() - corner.y()) <= 4;
+unsigned DesignCanvas::HandleAt(ObjRef ref, QPointF px) const {
+  const QRectF r = ObjectPx(ref);
+  // Corners first: on a line or a tiny object they win over the sides they share a place with.
+  const std::pair<QPointF, unsigned> handles[] = {
+      {r.bottomRight(), kFrameRight | kFrameBottom},
+      {r.bottomLeft(), kFrameLeft | kFrameBottom},
+      {r.topRight(), kFrameRight | kFrameTop},
+      {r.topLeft(), kFrameLeft | kFrameTop},
+      {QPointF(r.right(), r.center().y()), kFrameRight},
+      {QPointF(r.center().x(), r.bottom()), kFrameBottom},
+      {QPointF(r.left(), r.center().y()), kFrameLeft},
+      {QPointF(r.center().x(), r.top()), kFrameTop}};
+  for (const auto& [at, sides] : handles)
+    if (std::abs(px.x() - at.x()) <= 4 && std::abs(px.y() - at.y()) <= 4) return sides;
+  return 0;
+}
+
+int DesignCanvas::BandEdgeAt(QPointF px) const {
+  for (int b = 0; b < doc_.BandCount(); ++b) {
+    const QRectF body = BandBody(b);
+    // From just inside the band down over the gap to the next band's strip.
+    if (px.x() >= body.left() && px.x() <= body.right() && px.y() >= body.bottom() - 1 && px.y() <= body.bottom() + 3)
+      return b;
+  }
+  return -1;
+}
+
+QPointF DesignCanvas::SnappedDelta(QPointF raw, bool free, bool& exact) const {
+  exact = false;
+  if (free || !doc_.Snap() || anchor_.band < 0 || anchor_.band >= doc_.BandCount()) return raw;
+  const QRectF a = doc_.ObjectRect(anchor_);
+  // The anchor's sides that move, on each axis.
+  std::vector<double> xs, ys;
+  if (drag_ == Drag::Move || (sides_ & kFrameLeft)) xs.push_back(a.left());
+  if (drag_ == Drag::Move || (sides_ & kFrameRight)) xs.push_back(a.right());
+  if (drag_ == Drag::Move || (sides_ & kFrameTop)) ys.push_back(a.top());
+  if (drag_ == Drag::Move || (sides_ & kFrameBottom)) ys.push_back(a.bottom());
+  std::vector<double> tx, ty;
+  const XmlNode& band = doc_.Band(anchor_.band);
+  for (int i = 0; i < static_cast<int>(band.children.size()); ++i) {
+    const ObjRef other{anchor_.band, i};
+    if (doc_.IsSelected(other)) continue;
+    const QRectF o = doc_.ObjectRect(other);
+    tx.insert(tx.end(), {o.left(), o.right()});
+    ty.insert(ty.end(), {o.top(), o.bottom()});
+  }
+  // A few pixels on the screen, whatever the zoom.
+  const double reach = 4 / scale_;
+  auto axis = [&](double d, const std::vector<double>& sides, const std::vector<double>& targets) {
+    if (d == 0 || sides.empty()) return d;
+    double best = reach, shift = 0;
+    bool caught = false;
+    for (const double s : sides)
+      for (const double t : targets)
+        if (std::abs(t - (s + d)) < best) {
+          best = std::abs(t - (s + d));
+          shift = t - (s + d);
+          caught = true;
+        }
+    if (caught) {
+      exact = true;
+      return d + shift;
+    }
+    return doc_.Snapped(sides.front() + d) - sides.front();
+  };
+  return {axis(raw.x(), xs, tx), axis(raw.y(), ys, ty)};
 }
 
 QRectF DesignCanvas::Shown(ObjRef ref) const {
   QRectF r = ObjectPx(ref);
   if (!doc_.IsSelected(ref)) return r;
-  if (drag_ == Drag::Move) r.translate(dragMm_ * scale_);
+  const QPointF d = dragMm_ * scale_;
+  if (drag_ == Drag::Move) r.translate(d);
   if (drag_ == Drag::Resize) {
-    r.setWidth(std::max(0.0, r.width() + dragMm_.x() * scale_));
-    r.setHeight(std::max(0.0, r.height() + dragMm_.y() * scale_));
+    if (sides_ & kFrameLeft) r.setLeft(std::min(r.right(), r.left() + d.x()));
+    if (sides_ & kFrameRight) r.setRight(std::max(r.left(), r.right() + d.x()));
+    if (sides_ & kFrameTop) r.setTop(std::min(r.bottom(), r.top() + d.y()));
+    if (sides_ & kFrameBottom) r.setBottom(std::max(r.top(), r.bottom() + d.y()));
   }
   return r;
 }
@@ -141,102 +264,15 @@ const QImage& DesignCanvas::Decoded(const QString& base64) const {
   return images_.back().second;
 }
 
-void DesignCanvas::PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) const {
-  const double px = scale_;
-  auto pen = [&](const char* colorKey, const char* widthKey, double width) {
-    QPen pen(QColor(n.Attr(QLatin1String(colorKey), QStringLiteral("#000000"))));
-    pen.setWidthF(std::max(1.0, Num(n, widthKey, width) * px));
-    return pen;
-  };
-  const QString fill = n.Attr(QStringLiteral("Fill"));
-  if (n.name == QLatin1String("Line")) {
-    p.setPen(pen("Color", "LineWidth", 0.2));
-    p.drawLine(r.topLeft(), r.bottomRight());
-    return;
-  }
-  if (QColor(fill).isValid() && !fill.isEmpty()) p.fillRect(r, QColor(fill));
-  if (n.name == QLatin1String("Image")) {
-    const QImage& image = Decoded(n.text);
-    if (image.isNull()) {
-      p.setPen(QPen(Qt::gray, 1, Qt::DashLine));
-      p.drawRect(r);
-      p.drawText(r, Qt::AlignCenter, QStringLiteral("Obrázek"));
-    } else {
-      const QSizeF size = QSizeF(image.size()).scaled(r.size(), Qt::KeepAspectRatio);
-      p.drawImage(QRectF(r.topLeft(), size), image);
-    }
-    return;
-  }
-  // Frame: a rectangle without a Frame attribute is framed all round.
-  QString frame = n.Attr(QStringLiteral("Frame"));
-  if (n.name == QLatin1String("Rectangle") && !n.Has(QStringLiteral("Frame"))) frame = QStringLiteral("All");
-  p.setPen(pen("FrameColor", "FrameWidth", 0.2));
-  const bool all = frame.contains(QLatin1String("All"));
-  if (all || frame.contains(QLatin1String("Left"))) p.drawLine(r.topLeft(), r.bottomLeft());
-  if (all || frame.contains(QLatin1String("Top"))) p.drawLine(r.topLeft(), r.topRight());
-  if (all || frame.contains(QLatin1String("Right"))) p.drawLine(r.topRight(), r.bottomRight());
-  if (all || frame.contains(QLatin1String("Bottom"))) p.drawLine(r.bottomLeft(), r.bottomRight());
-  if (n.name != QLatin1String("Text")) return;
-  QFont font(n.Attr(QStringLiteral("Font"), QStringLiteral("Arial")));
-  // Points to pixels of this scale, whatever the screen's resolution.
-  font.setPointSizeF(std::max(1.0, Num(n, "Size", 10) * 25.4 / 72.0 * px * 72.0 / logicalDpiY()));
-  font.setBold(AttrFlag(n, "Bold"));
-  font.setItalic(AttrFlag(n, "Italic"));
-  font.setUnderline(AttrFlag(n, "Underline"));
-  p.setFont(font);
-  p.setPen(QColor(n.Attr(QStringLiteral("Color"), QStringLiteral("#000000"))));
-  const QString h = n.Attr(QStringLiteral("HAlign")), v = n.Attr(QStringLiteral("VAlign"));
-  int flags = h == QLatin1String("Center") ? Qt::AlignHCenter : h == QLatin1String("Right") ? Qt::AlignRight : Qt::AlignLeft;
-  flags |= v == QLatin1String("Center") ? Qt::AlignVCenter : v == QLatin1String("Bottom") ? Qt::AlignBottom : Qt::AlignTop;
-  if (AttrFlag(n, "WordWrap")) flags |= Qt::TextWordWrap;
-  p.save();
-  p.setClipRect(r.adjusted(-1, -1, 1, 1));
-  p.drawText(r, flags, n.text);
-  p.restore();
-}
-
-void DesignCanvas::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.fillRect(rect(), QColor(0x9a, 0x9e, 0xa6));
-  const XmlNode& page = doc_.Page();
-  const QSize size = sizeHint();
-  const QRectF sheet(kMarginPx, kMarginPx, Num(page, "Width", 210) * scale_, size.height() - 2 * kMarginPx);
-  p.fillRect(sheet, Qt::white);
-  for (int b = 0; b < doc_.BandCount(); ++b) {
-    const QRectF strip = BandStrip(b), body = BandBody(b);
-    const XmlNode& band = doc_.Band(b);
-    const bool current = b == doc_.CurrentBand() && doc_.Selection().empty();
-    p.fillRect(strip, current ? QColor(0xb8, 0xcc, 0xe8) : QColor(0xe2, 0xe6, 0xec));
-    p.setPen(Qt::black);
-    QFont f = font();
-    f.setPointSizeF(8);
-    p.setFont(f);
-    p.drawText(strip.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft,
-               QStringLiteral("%1: %2").arg(BandLabel(band.Attr(QStringLiteral("Type"))), band.Attr(QStringLiteral("Name"))));
-    // Grid dots where they are far enough apart to help.
-    const double step = doc_.GridStep() * scale_ < 6 ? doc_.GridStep() * 5 : doc_.GridStep();
-    p.setPen(QColor(0xc8, 0xc8, 0xc8));
-    for (double y = body.top(); y <= body.bottom(); y += step * scale_)
-      for (double x = body.left(); x <= body.right(); x += step * scale_) p.drawPoint(QPointF(x, y));
-    p.setPen(QPen(QColor(0xa0, 0xa8, 0xb4), 1, Qt::DotLine));
-    p.drawRect(body);
-    for (int i = 0; i < static_cast<int>(band.children.size()); ++i) PaintObject(p, band.children[i], Shown({b, i}));
-  }
-  for (const ObjRef& r : doc_.Selection()) {
-    const QRectF s = Shown(r);
-    p.setPen(QPen(QColor(0x20, 0x60, 0xd0), 1, Qt::DashLine));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(s.adjusted(-1, -1, 1, 1));
-    p.fillRect(QRectF(s.bottomRight() - QPointF(3, 3), QSizeF(6, 6)), QColor(0x20, 0x60, 0xd0));
-  }
-}
-
 void DesignCanvas::mousePressEvent(QMouseEvent* event) {
   setFocus();
   if (event->button() != Qt::LeftButton) return;
   const QPointF pos = event->position();
   pressPx_ = event->position().toPoint();
-  dragMm_ = {};
+  rawMm_ = dragMm_ = {};
+  dragExact_ = false;
+  sides_ = 0;
+  anchor_ = {};
   const int band = BandAt(pos);
   if (!tool_.isEmpty() && band >= 0) {
     const QPointF mm = ToMm(band, pos);
@@ -252,10 +288,18 @@ void DesignCanvas::mousePressEvent(QMouseEvent* event) {
   // A selected object's handle wins over an object lying above it.
   if (!adds)
     for (const ObjRef& r : doc_.Selection())
-      if (OnHandle(r, pos)) {
+      if (const unsigned sides = HandleAt(r, pos)) {
         drag_ = Drag::Resize;
+        sides_ = sides;
+        anchor_ = r;
         return;
       }
+  if (!adds)
+    if (const int edge = BandEdgeAt(pos); edge >= 0) {
+      drag_ = Drag::BandHeight;
+      sizedBand_ = edge;
+      return;
+    }
   const ObjRef hit = ObjectAt(pos);
   if (hit.band >= 0) {
     if (adds) {
@@ -264,6 +308,7 @@ void DesignCanvas::mousePressEvent(QMouseEvent* event) {
     }
     if (!doc_.IsSelected(hit)) doc_.Select({hit});
     drag_ = Drag::Move;
+    anchor_ = hit;
     return;
   }
   if (!adds) doc_.Select({});
@@ -277,24 +322,53 @@ void DesignCanvas::mousePressEvent(QMouseEvent* event) {
 void DesignCanvas::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   if (drag_ == Drag::None) {
-    const ObjRef hit = ObjectAt(pos);
-    setCursor(hit.band >= 0 && doc_.IsSelected(hit) && OnHandle(hit, pos) ? Qt::SizeFDiagCursor : Qt::ArrowCursor);
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    unsigned sides = 0;
+    for (const ObjRef& r : doc_.Selection())
+      if ((sides = HandleAt(r, pos)) != 0) break;
+    const bool horizontal = sides & (kFrameLeft | kFrameRight), vertical = sides & (kFrameTop | kFrameBottom);
+    if (horizontal && vertical) {
+      const bool falling = sides == (kFrameLeft | kFrameTop) || sides == (kFrameRight | kFrameBottom);
+      shape = falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+    } else if (horizontal) {
+      shape = Qt::SizeHorCursor;
+    } else if (vertical || BandEdgeAt(pos) >= 0) {
+      shape = Qt::SizeVerCursor;
+    }
+    setCursor(shape);
     return;
   }
   if (drag_ == Drag::Rubber) {
     rubber_->setGeometry(QRect(pressPx_, pos).normalized());
     return;
   }
-  dragMm_ = QPointF(pos - pressPx_) / scale_;
+  rawMm_ = QPointF(pos - pressPx_) / scale_;
+  dragFree_ = event->modifiers() & Qt::AltModifier;
+  if (drag_ == Drag::BandHeight) {
+    const double h = doc_.BandHeight(sizedBand_);
+    const double target = dragFree_ ? h + rawMm_.y() : doc_.Snapped(h + rawMm_.y());
+    dragMm_ = {0, std::clamp(target, 0.0, kMaxLength) - h};
+    Relayout();
+    return;
+  }
+  dragMm_ = SnappedDelta(rawMm_, dragFree_, dragExact_);
   update();
 }
 
 void DesignCanvas::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
+  if (drag_ == Drag::Move || drag_ == Drag::Resize || drag_ == Drag::BandHeight) {
+    // The last stretch of the way counts even without a move event before the release.
+    rawMm_ = QPointF(event->position().toPoint() - pressPx_) / scale_;
+    dragFree_ = event->modifiers() & Qt::AltModifier;
+    if (drag_ != Drag::BandHeight) dragMm_ = SnappedDelta(rawMm_, dragFree_, dragExact_);
+  }
   const Drag drag = drag_;
   drag_ = Drag::None;
-  const QPointF delta = dragMm_;
-  dragMm_ = {};
+  // Caught by an object's edge, the result is exact; otherwise each object snaps to the grid.
+  const bool exact = dragExact_ || dragFree_;
+  const QPointF delta = exact ? dragMm_ : rawMm_;
+  rawMm_ = dragMm_ = {};
   const int target = BandAt(event->position());
   const bool otherBand = std::any_of(doc_.Selection().begin(), doc_.Selection().end(),
                                      [target](const ObjRef& r) { return r.band != target; });
@@ -305,9 +379,15 @@ void DesignCanvas::mouseReleaseEvent(QMouseEvent* event) {
     for (const ObjRef& r : doc_.Selection())
       topLefts.push_back((ObjectPx(r).topLeft() + delta * scale_ - body.topLeft()) / scale_);
     doc_.MoveSelectionTo(target, topLefts);
-  } else if (drag == Drag::Move && !delta.isNull()) doc_.MoveSelection(delta.x(), delta.y());
-  else if (drag == Drag::Resize && !delta.isNull()) doc_.ResizeSelection(delta.x(), delta.y());
-  else if (drag == Drag::Rubber) {
+  } else if (drag == Drag::Move && !delta.isNull()) {
+    doc_.MoveSelection(delta.x(), delta.y(), exact);
+  } else if (drag == Drag::Resize && !delta.isNull()) {
+    doc_.ResizeSelectionSides(sides_, delta.x(), delta.y(), exact);
+  } else if (drag == Drag::BandHeight) {
+    const double h = doc_.BandHeight(sizedBand_);
+    if (delta.y() != 0) doc_.SetBandHeight(sizedBand_, h + delta.y(), dragFree_);
+    Relayout();
+  } else if (drag == Drag::Rubber) {
     rubber_->hide();
     const QRectF area = QRectF(rubber_->geometry());
     if (area.width() > 2 || area.height() > 2) {
@@ -318,9 +398,20 @@ void DesignCanvas::mouseReleaseEvent(QMouseEvent* event) {
       doc_.Select(picked);
     }
   }
+  sizedBand_ = -1;
   update();
 }
 
+void DesignCanvas::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier) || event->angleDelta().y() == 0) {
+    event->ignore();  // the view scrolls
+    return;
+  }
+  const double before = Zoom();
+  ZoomStep(event->angleDelta().y() > 0 ? 1 : -1);
+  event->accept();
+  if (Zoom() != before && ZoomChanged) ZoomChanged();
+}
 void DesignCanvas::keyPressEvent(QKeyEvent* event) {
   double dx = 0, dy = 0;
   switch (event->key()) {

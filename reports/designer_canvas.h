@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,10 @@ const std::vector<std::pair<BandType, QString>>& BandLabels();
 QString BandLabel(const QString& type);
 // A flag attribute read as the engine reads it: "1" or "true".
 bool AttrFlag(const XmlNode& n, const char* key);
+// The text a text object shows on the canvas; the one place where it is decided.
+QString CanvasText(const XmlNode& n);
+
+class CanvasPainting;
 
 // The page drawn at scale; bands as labelled strips with their objects.
 class DesignCanvas : public QWidget {
@@ -33,11 +38,25 @@ class DesignCanvas : public QWidget {
   static constexpr int kMarginPx = 16;
 
   explicit DesignCanvas(DesignerDoc& doc, QWidget* parent = nullptr);
+  ~DesignCanvas() override;
 
   double Scale() const { return scale_; }  // pixels per millimetre
   // 1.0 shows the page at its true size on a 96 dpi screen.
   double Zoom() const { return scale_ / (96.0 / 25.4); }
   void SetZoom(double zoom);
+  // The next zoom step up (1) or down (-1), as Ctrl+wheel does.
+  void ZoomStep(int direction);
+  // The zoom at which the whole page width fits a view this many pixels wide.
+  double PageWidthZoom(int viewWidth) const;
+  // After the wheel changed the zoom.
+  std::function<void()> ZoomChanged;
+  // The sheet of paper, in pixels.
+  QRectF SheetPx() const;
+  // The bands' origin (the page's left and top margins) in pixels; the width between
+  // the margins in mm; the number of bands.
+  QPointF OriginPx() const;
+  double ContentWidthMm() const { return doc_.PageContentWidth(); }
+  int BandCount() const { return doc_.BandCount(); }
   QRectF BandBody(int band) const;         // in pixels
   QRectF BandStrip(int band) const;
   QRectF ObjectPx(ObjRef ref) const;
@@ -65,12 +84,20 @@ class DesignCanvas : public QWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
-  enum class Drag { None, Move, Resize, Rubber };
-  void PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) const;
+  enum class Drag { None, Move, Resize, Rubber, BandHeight };
+  void PaintSelection(QPainter& p) const;
   QRectF Shown(ObjRef ref) const;  // with the drag in progress
-  bool OnHandle(ObjRef ref, QPointF px) const;
+  double ShownHeight(int band) const;
+  // The sides a handle of the object under px moves (kFrameLeft, ...); 0 when none.
+  unsigned HandleAt(ObjRef ref, QPointF px) const;
+  // The band whose lower edge is under px; -1 when none.
+  int BandEdgeAt(QPointF px) const;
+  // The drag's delta in mm with snapping to the grid and to the edges of the other
+  // objects of the anchor's band; exact when an object edge caught it.
+  QPointF SnappedDelta(QPointF raw, bool free, bool& exact) const;
   const QImage& Decoded(const QString& base64) const;
 
   DesignerDoc& doc_;
@@ -78,9 +105,16 @@ class DesignCanvas : public QWidget {
   QString tool_;
   Drag drag_ = Drag::None;
   QPoint pressPx_;
-  QPointF dragMm_;
+  QPointF rawMm_;   // the mouse's way since the press
+  QPointF dragMm_;  // what the drag does, snapped
+  bool dragExact_ = false;
+  bool dragFree_ = false;  // Alt: no snapping
+  ObjRef anchor_;          // the object the mouse took
+  unsigned sides_ = 0;     // resize: the sides moved
+  int sizedBand_ = -1;     // band height: the band
   QRubberBand* rubber_ = nullptr;
   bool rubberAdds_ = false;
+  std::unique_ptr<CanvasPainting> painting_;  // the objects laid out as the output lays them
   // Decoded images by their base64 text; the text is held so its buffer stays the key.
   mutable std::vector<std::pair<QString, QImage>> images_;
   mutable int imageDecodes_ = 0;

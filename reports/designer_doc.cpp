@@ -301,6 +301,28 @@ void DesignerDoc::ResizeSelection(double dw, double dh, bool fine) {
   });
 }
 
+void DesignerDoc::ResizeSelectionSides(unsigned sides, double dx, double dy, bool fine) {
+  Change([&] {
+    for (const ObjRef& r : selection_) {
+      const QRectF rect = ObjectRect(r);
+      double left = rect.left(), top = rect.top(), right = rect.right(), bottom = rect.bottom();
+      // Only a side that moved snaps, so an off-grid opposite side stays as it was.
+      auto moved = [&](double v, double d) { return fine || d == 0 ? v + d : Snapped(v + d); };
+      if (sides & kFrameLeft) left = std::min(right, std::max(0.0, moved(left, dx)));
+      if (sides & kFrameRight) right = std::max(left, moved(right, dx));
+      if (sides & kFrameTop) top = std::min(bottom, std::max(0.0, moved(top, dy)));
+      if (sides & kFrameBottom) bottom = std::max(top, moved(bottom, dy));
+      SetRect(MutableObject(r), QRectF(QPointF(left, top), QPointF(right, bottom)));
+    }
+  });
+}
+
+void DesignerDoc::SetBandHeight(int band, double height, bool fine) {
+  if (band < 0 || band >= BandCount()) return;
+  const double h = std::clamp(fine ? height : Snapped(height), 0.0, kMaxLength);
+  Change([&] { MutableBand(band).SetAttr(QStringLiteral("Height"), FormatMm(h)); });
+}
+
 void DesignerDoc::MoveSelectionTo(int band, const std::vector<QPointF>& topLefts) {
   if (band < 0 || band >= BandCount() || topLefts.size() != selection_.size()) return;
   Change([&] {

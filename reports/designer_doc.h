@@ -92,6 +92,14 @@ class DesignerDoc : public QObject {
   void Paste(int band);
   bool CanPaste() const { return !clipboard_.empty(); }
 
+  // Geometry the canvas changes with the mouse; each is one undo step.
+  // Moves the given sides (kFrameLeft, kFrameTop, ...) of every selected object by dx or
+  // dy: a left or top side moves the origin and keeps the opposite side where it is.
+  // A moved side snaps to the grid unless fine is set.
+  void ResizeSelectionSides(unsigned sides, double dx, double dy, bool fine = false);
+  // A band's height, snapped to the grid unless fine is set.
+  void SetBandHeight(int band, double height, bool fine = false);
+
   // Inserting. They return the new object, selected; none past the limits of a template.
   ObjRef AddObject(int band, const QString& kind, double left, double top);
   ObjRef AddField(int band, const QString& field, double left, double top, const QString& dataSet = QStringLiteral("RptDataset1"));

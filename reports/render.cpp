@@ -37,12 +37,18 @@ Renderer::Renderer(const PreparedReport& report) : report_(report) {
 }
 
 const QFont& Renderer::Font(uint16_t index) {
+  // Items laid out after construction may bring fonts of their own.
+  if (fonts_.size() < report_.fonts.size()) {
+    fonts_.resize(report_.fonts.size());
+    metrics_.resize(report_.fonts.size());
+  }
   if (!fonts_[index]) fonts_[index] = std::make_unique<QFont>(LayoutFont(report_.fonts[index]));
   return *fonts_[index];
 }
 
 const QFontMetricsF& Renderer::Metrics(uint16_t index) {
-  if (!metrics_[index]) metrics_[index] = std::make_unique<QFontMetricsF>(Font(index));
+  const QFont& font = Font(index);
+  if (!metrics_[index]) metrics_[index] = std::make_unique<QFontMetricsF>(font);
   return *metrics_[index];
 }
 
@@ -62,7 +68,13 @@ QRectF Renderer::HitRect(const TextHit& hit) {
 void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, const std::vector<TextHit>& hits) {
   if (pageIndex >= report_.pages.size()) return;
   const PreparedPage& page = report_.pages[pageIndex];
+  PaintItems(painter, page.items, {}, pixelsPerMm, pageIndex, hits);
+}
+
+void Renderer::PaintItems(QPainter& painter, const std::vector<PreparedItem>& items, QPointF originMm, double pixelsPerMm,
+                          size_t pageIndex, const std::vector<TextHit>& hits) {
   painter.save();
+  painter.translate(originMm * pixelsPerMm);
   // Everything is drawn in layout units, the fonts' own scale.
   painter.scale(pixelsPerMm / kUnitsPerMm, pixelsPerMm / kUnitsPerMm);
   painter.setRenderHint(QPainter::Antialiasing, true);
@@ -80,7 +92,7 @@ void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, co
   bool linePenSet = false;
   QRgb linePenColor = 0;
   float linePenWidth = 0;
-  for (const PreparedItem& it : page.items) {
+  for (const PreparedItem& it : items) {
     const double x = it.x * kUnitsPerMm, y = it.y * kUnitsPerMm, w = it.w * kUnitsPerMm, h = it.h * kUnitsPerMm;
     switch (it.kind) {
       case ItemKind::Text: {

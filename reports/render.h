@@ -29,6 +29,10 @@ class Renderer {
   // Paints the page with its top left corner at the painter's current origin, at the
   // given device pixels per millimetre. Hits on this page are marked.
   void Paint(QPainter& painter, size_t page, double pixelsPerMm, const std::vector<TextHit>& hits = {});
+  // Paints items laid out apart from any page (fonts and images of this report), with
+  // their origin at originMm from the painter's current origin.
+  void PaintItems(QPainter& painter, const std::vector<PreparedItem>& items, QPointF originMm, double pixelsPerMm,
+                  size_t page = 0, const std::vector<TextHit>& hits = {});
   // The box of a hit in millimetres on its page.
   QRectF HitRect(const TextHit& hit);
 

@@ -10,17 +10,21 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "ReportTestSupport.h"
 #include "designer.h"
 #include "engine.h"
 #include "preview.h"
+#include "render.h"
 
 namespace rpt {
 namespace {
@@ -592,6 +596,247 @@ TEST_F(DesignerWindowTest, AnEmbeddedPhotoIsSharedByEveryUndoStepAndDecodedOnce)
   EXPECT_LT(doc.HistoryTextBytes(), before + photoBytes / 10);
   doc.Undo();
   EXPECT_EQ(doc.ObjectRect(ref).left(), 1);
+}
+
+
+// A template of known geometry for the canvas: two texts in the title band, the second
+// with edges off the grid.
+QByteArray CanvasTemplate(const QString& titleObjects) {
+  return QStringLiteral(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<Report ReportOptions.Name=\"Zkouška\" Version=\"1\">\n"
+             "  <Page PaperSize=\"9\" Width=\"210\" Height=\"297\" Orientation=\"Portrait\" LeftMargin=\"10\" TopMargin=\"10\""
+             " RightMargin=\"10\" BottomMargin=\"10\">\n"
+             "    <Band Type=\"ReportTitle\" Name=\"ReportTitle1\" Height=\"40\">%1</Band>\n"
+             "    <Band Type=\"MasterData\" Name=\"MasterData1\" DataSet=\"RptDataset1\" Height=\"6\"/>\n"
+             "  </Page>\n"
+             "</Report>\n")
+      .arg(titleObjects)
+      .toUtf8();
+}
+
+const QString kTwoTexts = QStringLiteral(
+    "<Text Name=\"A\" Left=\"10\" Top=\"5\" Width=\"40\" Height=\"8\">Vlevo</Text>"
+    "<Text Name=\"B\" Left=\"100.5\" Top=\"20\" Width=\"30\" Height=\"6.5\">Cíl</Text>");
+
+double MmAttr(const XmlNode& n, const char* key) { return n.Attr(QLatin1String(key)).toDouble(); }
+
+TEST_F(DesignerWindowTest, EveryHandleResizesFromItsSideAndABandsLowerEdgeSetsItsHeight) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  QString error;
+  ASSERT_TRUE(doc.Load(CanvasTemplate(kTwoTexts), &error)) << error.toStdString();
+  canvas->SetZoom(2);
+  const double s = canvas->Scale();
+  const ObjRef a{0, 0};
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(a).center().toPoint());
+  ASSERT_EQ(doc.Selection(), std::vector<ObjRef>{a});
+
+  // The bottom-right corner: width and height, each moved side on the grid.
+  QRectF r = canvas->ObjectPx(a);
+  Drag(canvas, r.bottomRight(), r.bottomRight() + QPointF(5.2 * s, 2.3 * s));
+  const XmlNode* n = &doc.Object(a);
+  EXPECT_EQ(MmAttr(*n, "Left"), 10);
+  EXPECT_EQ(MmAttr(*n, "Top"), 5);
+  EXPECT_EQ(MmAttr(*n, "Width"), 45);
+  EXPECT_EQ(MmAttr(*n, "Height"), 10);
+  // The left side's middle: the origin moves, the right side stays.
+  r = canvas->ObjectPx(a);
+  Drag(canvas, QPointF(r.left(), r.center().y()), QPointF(r.left() - 3.4 * s, r.center().y()));
+  n = &doc.Object(a);
+  EXPECT_EQ(MmAttr(*n, "Left"), 7);
+  EXPECT_EQ(MmAttr(*n, "Width"), 48);
+  EXPECT_EQ(MmAttr(*n, "Top"), 5);
+  EXPECT_EQ(MmAttr(*n, "Height"), 10);
+  // The top-left corner: both origins; the bottom stays.
+  r = canvas->ObjectPx(a);
+  Drag(canvas, r.topLeft(), r.topLeft() + QPointF(2.2 * s, 1.2 * s));
+  n = &doc.Object(a);
+  EXPECT_EQ(MmAttr(*n, "Left"), 9);
+  EXPECT_EQ(MmAttr(*n, "Width"), 46);
+  EXPECT_EQ(MmAttr(*n, "Top"), 6);
+  EXPECT_EQ(MmAttr(*n, "Height"), 9);
+  // Each drag was one step.
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(MmAttr(doc.Object(a), "Left"), 7);
+  EXPECT_EQ(MmAttr(doc.Object(a), "Top"), 5);
+
+  // The title band's lower edge dragged down: its height on the grid, one undo step.
+  const QRectF body = canvas->BandBody(0);
+  const QPointF edge(body.left() + body.width() * 0.7, body.bottom());
+  Drag(canvas, edge, edge + QPointF(0, 4.4 * s));
+  EXPECT_EQ(doc.Band(0).Attr(QStringLiteral("Height")), QStringLiteral("44"));
+  EXPECT_EQ(doc.Band(1).Attr(QStringLiteral("Height")), QStringLiteral("6"));
+  EXPECT_EQ(MmAttr(doc.Object(a), "Left"), 7);  // no object moved
+  EXPECT_NEAR(canvas->BandBody(0).height(), 44 * s, 1e-6);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc.Band(0).Attr(QStringLiteral("Height")), QStringLiteral("40"));
+  EXPECT_EQ(MmAttr(doc.Object(a), "Left"), 7);
+}
+
+TEST_F(DesignerWindowTest, MovingAndResizingSnapToTheEdgesOfOtherObjectsUnlessAltIsHeld) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  QString error;
+  ASSERT_TRUE(doc.Load(CanvasTemplate(kTwoTexts), &error)) << error.toStdString();
+  canvas->SetZoom(2);
+  const double s = canvas->Scale();
+  const ObjRef a{0, 0};
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(a).center().toPoint());
+  ASSERT_EQ(doc.Selection(), std::vector<ObjRef>{a});
+
+  // Moved so that its right side comes near B's right (130.5) and its top near B's
+  // bottom (26.5): both are caught there, where the grid alone gives 90 and 26.
+  const QPointF from = canvas->ObjectPx(a).center();
+  Drag(canvas, from, from + QPointF(80.3 * s, 21.3 * s));
+  EXPECT_EQ(doc.Object(a).Attr(QStringLiteral("Left")), QStringLiteral("90.5"));
+  EXPECT_EQ(doc.Object(a).Attr(QStringLiteral("Top")), QStringLiteral("26.5"));
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_EQ(MmAttr(doc.Object(a), "Left"), 10);
+
+  // Far from any edge, the grid holds.
+  Drag(canvas, from, from + QPointF(30.3 * s, 0));
+  EXPECT_EQ(doc.Object(a).Attr(QStringLiteral("Left")), QStringLiteral("40"));
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+
+  // The right side resized near B's left side (100.5) is caught by it.
+  const QRectF r = canvas->ObjectPx(a);
+  Drag(canvas, QPointF(r.right(), r.center().y()), QPointF(r.right() + 50.3 * s, r.center().y()));
+  EXPECT_EQ(doc.Object(a).Attr(QStringLiteral("Width")), QStringLiteral("90.5"));
+  EXPECT_EQ(MmAttr(doc.Object(a), "Left"), 10);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+
+  // With Alt held, neither edges nor the grid catch it: the mouse's own way.
+  const int dx = static_cast<int>(std::lround(80.3 * s));
+  Drag(canvas, from, from + QPointF(dx, 0), Qt::AltModifier);
+  EXPECT_NEAR(MmAttr(doc.Object(a), "Left"), 10 + dx / s, 0.01);
+  EXPECT_NE(doc.Object(a).Attr(QStringLiteral("Left")), QStringLiteral("90.5"));
+  EXPECT_NE(doc.Object(a).Attr(QStringLiteral("Left")), QStringLiteral("90"));
+}
+
+TEST_F(DesignerWindowTest, CtrlWheelStepsTheZoomAndPageWidthFitsTheView) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  DesignCanvas* canvas = w.Canvas();
+  ASSERT_DOUBLE_EQ(canvas->Zoom(), 1.0);
+  auto wheel = [&](int steps, Qt::KeyboardModifiers mods) {
+    const QPointF at = canvas->BandBody(0).center();
+    QWheelEvent e(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas, &e);
+  };
+  wheel(1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(canvas->Zoom(), 1.5);
+  const int wide = canvas->width();
+  wheel(1, Qt::ControlModifier);
+  wheel(1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(canvas->Zoom(), 3.0);
+  wheel(-1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(canvas->Zoom(), 2.0);
+  EXPECT_GT(canvas->width(), wide);
+  for (int i = 0; i < 10; ++i) wheel(-1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(canvas->Zoom(), 0.5);
+  wheel(1, {});  // without Ctrl the wheel scrolls
+  EXPECT_DOUBLE_EQ(canvas->Zoom(), 0.5);
+
+  // Page width: the whole sheet just fits the view.
+  auto* fit = w.findChild<QAction*>(QStringLiteral("Akce_NaSirkuStranky"));
+  ASSERT_TRUE(fit);
+  EXPECT_EQ(fit->text(), QStringLiteral("Na šířku stránky"));
+  fit->trigger();
+  auto* scroll = w.findChild<QScrollArea*>();
+  ASSERT_TRUE(scroll);
+  const int view = scroll->viewport()->width();
+  EXPECT_LE(canvas->width(), view);
+  EXPECT_GE(canvas->width(), view - 3);
+  const double fitted = canvas->Zoom();
+  EXPECT_NE(fitted, 0.5);
+  w.reject();
+  QSettings ini(report_.IniFile, QSettings::IniFormat);
+  EXPECT_DOUBLE_EQ(ini.value(QStringLiteral("Navrhar/Zvetseni")).toDouble(), fitted);
+}
+
+// The box of the dark pixels of an image within a rectangle, relative to it.
+QRect InkBox(const QImage& image, const QRect& area) {
+  QRect box;
+  for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y)
+    for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right()); ++x)
+      if (qGray(image.pixel(x, y)) < 110) box |= QRect(x - area.left(), y - area.top(), 1, 1);
+  return box;
+}
+
+TEST_F(DesignerWindowTest, TheCanvasPaintsTextsWhereTheOutputPrintsThem) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  // Alignments, padding, a turned text and a justified wrapped one.
+  const QString objects = QStringLiteral(
+      "<Text Name=\"Vpravo\" Left=\"5\" Top=\"2\" Width=\"80\" Height=\"6\" Font=\"Arial\" Size=\"10\" HAlign=\"Right\">Vpravo</Text>"
+      "<Text Name=\"Vlevo\" Left=\"5\" Top=\"10\" Width=\"80\" Height=\"6\" Font=\"Arial\" Size=\"10\">Vlevo</Text>"
+      "<Text Name=\"Stred\" Left=\"5\" Top=\"18\" Width=\"80\" Height=\"8\" Font=\"Arial\" Size=\"10\" HAlign=\"Center\""
+      " VAlign=\"Bottom\">Na střed</Text>"
+      "<Text Name=\"Otoceny\" Left=\"100\" Top=\"2\" Width=\"8\" Height=\"30\" Font=\"Arial\" Size=\"10\" Rotation=\"90\">Otočený</Text>"
+      "<Text Name=\"DoBloku\" Left=\"120\" Top=\"2\" Width=\"45\" Height=\"30\" Font=\"Arial\" Size=\"10\" HAlign=\"Justify\""
+      " WordWrap=\"1\">Text do bloku, zalomený na několik řádků tak, jak jej tiskne sestava.</Text>");
+  const QByteArray bytes = CanvasTemplate(objects);
+  QString error;
+  ASSERT_TRUE(doc.Load(bytes, &error)) << error.toStdString();
+  doc.Select({});
+  canvas->SetZoom(2);
+  const double s = canvas->Scale();
+  const QImage shown = canvas->grab().toImage();
+
+  // The output of the same band: prepared by the engine and painted by its renderer.
+  XmlNode root;
+  ASSERT_TRUE(ReadTemplateXml(bytes, root, &error));
+  ReportDef def;
+  ASSERT_TRUE(CompileTemplate(root, def, &error)) << error.toStdString();
+  MemorySource none(QStringLiteral("RptDataset1"), {QStringLiteral("Titul")});
+  PreparedReport out;
+  ASSERT_TRUE(PrepareReport(def, none, out, &error)) << error.toStdString();
+  ASSERT_FALSE(out.pages.empty());
+  QImage printed(static_cast<int>(210 * s) + 1, static_cast<int>(297 * s) + 1, QImage::Format_RGB32);
+  printed.fill(Qt::white);
+  {
+    QPainter p(&printed);
+    Renderer(out).Paint(p, 0, s);
+  }
+  const int count = static_cast<int>(doc.Band(0).children.size());
+  ASSERT_EQ(count, 5);
+  for (int i = 0; i < count; ++i) {
+    const QRectF mm = doc.ObjectRect({0, i});
+    const QRect onCanvas = canvas->ObjectPx({0, i}).toRect();
+    const QRect onPage = QRectF((10 + mm.left()) * s, (10 + mm.top()) * s, mm.width() * s, mm.height() * s).toRect();
+    const QRect a = InkBox(shown, onCanvas), b = InkBox(printed, onPage);
+    const QString name = doc.Object({0, i}).Attr(QStringLiteral("Name"));
+    ASSERT_FALSE(b.isEmpty()) << name.toStdString();
+    EXPECT_LE(std::abs(a.left() - b.left()), 2) << name.toStdString();
+    EXPECT_LE(std::abs(a.right() - b.right()), 2) << name.toStdString();
+    EXPECT_LE(std::abs(a.top() - b.top()), 2) << name.toStdString();
+    EXPECT_LE(std::abs(a.bottom() - b.bottom()), 2) << name.toStdString();
+  }
+  // And a right-aligned text ends at its box's right side less the padding, where a
+  // left-aligned one starts at its left side plus it.
+  const QRect right = InkBox(shown, canvas->ObjectPx({0, 0}).toRect());
+  const QRect left = InkBox(shown, canvas->ObjectPx({0, 1}).toRect());
+  EXPECT_NEAR(right.right(), (80 - 0.5) * s, 3);
+  EXPECT_NEAR(left.left(), 0.5 * s, 3);
 }
 
 }  // namespace
