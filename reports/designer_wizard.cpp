@@ -1,6 +1,5 @@
 #include "designer_wizard.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -216,6 +215,9 @@ XmlNode BuildWizardTemplate(const WizardChoice& choice, const XmlNode& blank, co
   XmlNode title = Builder::Band("ReportTitle", QStringLiteral("ReportTitle1"), 16);
   XmlNode heading = make.Text(QStringLiteral("Nadpis1"), 0, 0, width - dateWidth, 10, 16, choice.title);
   Set(heading, "Bold", QStringLiteral("1"));
+  // A long title wraps and the band grows, rather than running into the date.
+  Set(heading, "WordWrap", QStringLiteral("1"));
+  Set(heading, "Stretch", QStringLiteral("1"));
   title.children.push_back(heading);
   XmlNode date = make.Text(QStringLiteral("Datum1"), width - dateWidth, 3, dateWidth, 6, 9, QStringLiteral("[Date]"));
   Set(date, "HAlign", QStringLiteral("Right"));
@@ -247,7 +249,8 @@ XmlNode BuildWizardTemplate(const WizardChoice& choice, const XmlNode& blank, co
                                   FieldCaption(f) + QStringLiteral(":"));
       Set(caption, "Color", QStringLiteral("#606060"));
       data.children.push_back(caption);
-      XmlNode value = make.Text(f + QStringLiteral("1"), 200 + captionWidth, top, std::max(0, card - captionWidth - 400), lineHeight, 9, FieldRef(f));
+      XmlNode value = make.Text(f + QStringLiteral("1"), 200 + captionWidth, top, std::max(0, card - captionWidth - 400),
+                                lineHeight, 9, FieldRef(f));
       Set(value, "WordWrap", QStringLiteral("1"));
       if (f == QLatin1String("Titul")) Set(value, "Bold", QStringLiteral("1"));
       data.children.push_back(value);
@@ -284,7 +287,7 @@ XmlNode BuildWizardTemplate(const WizardChoice& choice, const XmlNode& blank, co
     }
     data.children.push_back(Builder::Line(QStringLiteral("Cara1"), 0, 5, width, QStringLiteral("#C8CCD2"), 0.15));
     p.children.push_back(std::move(header));
-    if (choice.layout == WizardLayout::GroupedList) {
+    if (choice.layout == WizardLayout::GroupedList && !choice.groupField.isEmpty()) {
       // Rows are brought together by the group value, in Czech order.
       XmlNode group = Builder::Band("GroupHeader", QStringLiteral("GroupHeader1"), 8);
       Set(group, "Condition", FieldRef(choice.groupField));
@@ -312,7 +315,8 @@ XmlNode BuildWizardTemplate(const WizardChoice& choice, const XmlNode& blank, co
 
   XmlNode footer = Builder::Band("PageFooter", QStringLiteral("PageFooter1"), 8);
   footer.children.push_back(Builder::Line(QStringLiteral("Cara3"), 0, 1, width, QStringLiteral("#808080"), 0.2));
-  XmlNode pages = make.Text(QStringLiteral("Strana1"), width - pagesWidth, 2, pagesWidth, 5, 8, QStringLiteral("Strana [Page#] z [TotalPages#]"));
+  XmlNode pages = make.Text(QStringLiteral("Strana1"), width - pagesWidth, 2, pagesWidth, 5, 8,
+                            QStringLiteral("Strana [Page#] z [TotalPages#]"));
   Set(pages, "HAlign", QStringLiteral("Right"));
   footer.children.push_back(pages);
   p.children.push_back(std::move(footer));
@@ -428,8 +432,8 @@ TRptWizard::TRptWizard(const QStringList& fields, bool landscape, QWidget* paren
   steps_->addWidget(third);
 
   auto* buttons = new QHBoxLayout;
-  back_ = button("Tl_Zpet", QStringLiteral("< Zpět"));
-  next_ = button("Tl_Dalsi", QStringLiteral("Další >"));
+  back_ = button("Tl_Zpet", QStringLiteral("Zpět"));
+  next_ = button("Tl_Dalsi", QStringLiteral("Další"));
   finish_ = button("Tl_Dokoncit", QStringLiteral("Dokončit"));
   auto* cancel = button("Tl_Storno", QStringLiteral("Storno"));
   buttons->addStretch();

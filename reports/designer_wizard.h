@@ -11,7 +11,6 @@
 
 #include "template.h"
 
-class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;

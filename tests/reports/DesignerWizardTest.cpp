@@ -145,7 +145,10 @@ TEST(DesignerWizardTest, GroupedListPreparesToTheComputedPagesWithGroupsInCzechO
   // The page number at the right margin.
   const PreparedItem* last = test::FindRun(p.report, 6, QStringLiteral("Strana 7 z 7"));
   ASSERT_TRUE(last);
+  // Right-aligned: the run ends at the margin (less the text's air) and is no wider than
+  // its text, where a left-aligned run would span the whole box.
   EXPECT_NEAR(last->x + last->w, 200 - 0.5, 0.01);
+  EXPECT_LT(last->w, 30);
   EXPECT_TRUE(test::PageTexts(p.report, 0).contains(QStringLiteral("Filmy podle žánru")));
 }
 
