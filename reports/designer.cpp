@@ -23,6 +23,7 @@
 
 #include "designer_canvas.h"
 #include "designer_ruler.h"
+#include "designer_wizard.h"
 #include "interaction.h"
 #include "prepare.h"
 
@@ -397,8 +398,11 @@ XmlNode TRptDesignerWindow::NewFromOptions() const {
 
 void TRptDesignerWindow::NewReport() {
   if (!ConfirmClose()) return;
+  const std::optional<XmlNode> made = OfferNewReportWizard(
+      NewFromOptions(), host_.DataSet ? host_.DataSet->FieldNames() : QStringList(), host_.DefaultFont, this);
+  if (!made) return;  // the wizard was cancelled
   doc_.SetFileName({});
-  doc_.LoadTree(NewFromOptions());
+  doc_.LoadTree(*made);
 }
 
 void TRptDesignerWindow::Preview() {
