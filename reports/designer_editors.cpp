@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <memory>
@@ -21,6 +22,30 @@
 namespace rpt {
 
 namespace {
+
+// The wheel over a box the user has not entered scrolls the panel, never changes a value
+// in passing.
+class NumberBox : public QDoubleSpinBox {
+ public:
+  using QDoubleSpinBox::QDoubleSpinBox;
+
+ protected:
+  void wheelEvent(QWheelEvent* e) override {
+    if (hasFocus()) QDoubleSpinBox::wheelEvent(e);
+    else e->ignore();
+  }
+};
+
+class ChoiceBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+
+ protected:
+  void wheelEvent(QWheelEvent* e) override {
+    if (hasFocus()) QComboBox::wheelEvent(e);
+    else e->ignore();
+  }
+};
 
 // Cell editors cover their table cell whole, so nothing of the cell shows through.
 QWidget* Strip(QWidget* parent) {
@@ -59,13 +84,13 @@ QString FontLabel(const FontAttrs& f) {
 
 QWidget* MakeNumberEditor(QWidget* parent, const QString& current, double fallback, double low, double high,
                           int decimals, const QString& suffix, CommitValue commit) {
-  auto* spin = new QDoubleSpinBox(parent);
+  auto* spin = new NumberBox(parent);
   spin->setLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
   spin->setDecimals(decimals);
   spin->setRange(low, high);
   spin->setSuffix(suffix);
   spin->setKeyboardTracking(false);  // one change per finished number, not per key
-  spin->setFocusPolicy(Qt::StrongFocus);  // the wheel scrolls the panel unless the box has focus
+  spin->setFocusPolicy(Qt::StrongFocus);
   spin->setAutoFillBackground(true);
   bool ok = false;
   const double value = current.trimmed().toDouble(&ok);
@@ -78,7 +103,8 @@ QWidget* MakeNumberEditor(QWidget* parent, const QString& current, double fallba
 
 QWidget* MakeChoiceEditor(QWidget* parent, const std::vector<std::pair<QString, QString>>& choices,
                           const QString& current, int fallbackIndex, CommitValue commit) {
-  auto* combo = new QComboBox(parent);
+  auto* combo = new ChoiceBox(parent);
+  combo->setFocusPolicy(Qt::StrongFocus);
   int index = -1;
   for (const auto& [label, value] : choices) {
     if (value == current) index = combo->count();

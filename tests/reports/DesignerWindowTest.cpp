@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "ReportTestSupport.h"
 #include "designer.h"
@@ -702,6 +703,20 @@ TEST_F(DesignerWindowTest, TypedPropertyEditorsWriteTheTemplatesOwnValues) {
     for (const QString& s : shown) EXPECT_FALSE(english.match(s).hasMatch()) << s.toStdString();
   };
   noEnglish();
+
+  // The wheel over a box not entered scrolls past it, the value left alone.
+  auto wheel = [](QWidget* target) {
+    ASSERT_TRUE(target);
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent e(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                  false);
+    QApplication::sendEvent(target, &e);
+  };
+  const QByteArray unchanged = doc.Bytes();
+  wheel(PropEditor<QDoubleSpinBox>(props, QStringLiteral("Nahoře (mm)")));
+  wheel(PropEditor<QComboBox>(props, QStringLiteral("Svisle")));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(doc.Bytes(), unchanged);
 
   // The font dialog starts from the object's font and sets all five attributes as one step.
   auto* font = PropEditor<QPushButton>(props, QStringLiteral("Písmo"));
