@@ -125,7 +125,9 @@ struct Paper {
 constexpr Paper kPapers[] = {{u"A4", 9, 210, 297}, {u"A5", 11, 148, 210}, {u"A3", 8, 297, 420}, {u"Letter", 1, 215.9, 279.4}};
 constexpr int kCustomPaper = 256;
 
+// The listed paper the page is, by its sides; -1 for one the user made custom or no listed one.
 int PaperOf(const XmlNode& page) {
+  if (page.Attr(QStringLiteral("PaperSize")).trimmed() == QString::number(kCustomPaper)) return -1;
   const double w = page.Attr(QStringLiteral("Width"), QStringLiteral("210")).toDouble();
   const double h = page.Attr(QStringLiteral("Height"), QStringLiteral("297")).toDouble();
   for (int i = 0; i < static_cast<int>(std::size(kPapers)); ++i)

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
@@ -657,6 +658,22 @@ void ChooseInCombo(QTableWidget* props, const QString& label, const QString& ent
   FAIL() << "no entry " << entry.toStdString();
 }
 
+// The list opened with F4, the entry found in it and taken with Enter: one change.
+void PickInCombo(QTableWidget* props, const QString& label, const QString& entry) {
+  auto* combo = PropEditor<QComboBox>(props, label);
+  ASSERT_TRUE(combo);
+  const int i = combo->findText(entry);
+  ASSERT_GE(i, 0) << entry.toStdString();
+  combo->setFocus();
+  QTest::keyClick(combo, Qt::Key_F4);
+  QAbstractItemView* list = combo->view();
+  ASSERT_TRUE(list->isVisible());
+  for (int step = 0; step < combo->count() && list->currentIndex().row() != i; ++step)
+    QTest::keyClick(list, list->currentIndex().row() < i ? Qt::Key_Down : Qt::Key_Up);
+  QTest::keyClick(list, Qt::Key_Return);
+  QCoreApplication::processEvents();
+}
+
 TEST_F(DesignerWindowTest, TypedPropertyEditorsWriteTheTemplatesOwnValues) {
   ScriptedInteraction script;
   QFont offered;
@@ -795,12 +812,17 @@ TEST_F(DesignerWindowTest, TypedPropertyEditorsWriteTheTemplatesOwnValues) {
   ChooseInCombo(props, QStringLiteral("Orientace"), QStringLiteral("Na šířku"));
   EXPECT_EQ(doc.Page().Attr(QStringLiteral("Orientation")), QStringLiteral("Landscape"));
   EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("297"));
-  ChooseInCombo(props, QStringLiteral("Papír"), QStringLiteral("A5"));
+  PickInCombo(props, QStringLiteral("Papír"), QStringLiteral("A5"));
   EXPECT_EQ(doc.Page().Attr(QStringLiteral("PaperSize")), QStringLiteral("11"));
   EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("210"));
   EXPECT_EQ(doc.Page().Attr(QStringLiteral("Height")), QStringLiteral("148"));
   EXPECT_EQ(doc.UndoName(), QStringLiteral("Změnit papír"));
   EXPECT_EQ(PropEditor<QDoubleSpinBox>(props, QStringLiteral("Šířka papíru (mm)"))->text(), QStringLiteral("210,00 mm"));
+  // A custom paper keeps its sides and stays custom, though they are those of A5.
+  PickInCombo(props, QStringLiteral("Papír"), QStringLiteral("Vlastní"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("PaperSize")), QStringLiteral("256"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("210"));
+  EXPECT_EQ(PropEditor<QComboBox>(props, QStringLiteral("Papír"))->currentText(), QStringLiteral("Vlastní"));
   EXPECT_TRUE(script.errors.empty()) << script.errors.front().toStdString();
 }
 
