@@ -237,7 +237,12 @@ void TRptDesignerWindow::RefreshProperties() {
                                           {QStringLiteral("270°"), QStringLiteral("270")}},
                                   current.isEmpty() ? QStringLiteral("0") : current.trimmed(), -1, apply);
         break;
-      case Ed::Frame: editor = MakeFrameEditor(props_, current, apply); break;
+      case Ed::Frame:
+        // A rectangle without the attribute is framed all round, a text is not framed.
+        editor = MakeFrameEditor(props_,
+                                 !source.Has(key) && source.name == QLatin1String("Rectangle") ? QStringLiteral("All") : current,
+                                 apply);
+        break;
       case Ed::Orientation: {
         const bool wide = source.Attr(QStringLiteral("Width")).toDouble() > source.Attr(QStringLiteral("Height")).toDouble();
         editor = MakeChoiceEditor(props_,

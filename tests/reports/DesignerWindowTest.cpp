@@ -799,6 +799,14 @@ TEST_F(DesignerWindowTest, TypedPropertyEditorsWriteTheTemplatesOwnValues) {
       << saved.toStdString();
   EXPECT_TRUE(report_.LoadFromFile(path, false));
 
+  // A new rectangle is framed all round, as the engine draws it; a side taken off leaves three.
+  const ObjRef rect = doc.AddObject(data, QStringLiteral("Rectangle"), 150, 0);
+  ASSERT_FALSE(doc.Object(rect).Has(QStringLiteral("Frame")));
+  for (const QString& side : {QStringLiteral("Vlevo"), QStringLiteral("Nahoře"), QStringLiteral("Vpravo"), QStringLiteral("Dole")})
+    EXPECT_TRUE(frameBox(side)->isChecked()) << side.toStdString();
+  QTest::mouseClick(frameBox(QStringLiteral("Vlevo")), Qt::LeftButton);
+  EXPECT_EQ(doc.Object(rect).Attr(QStringLiteral("Frame")), QStringLiteral("Top,Right,Bottom"));
+
   // The band: its type among Czech names.
   doc.Select({});
   doc.SetCurrentBand(data);
