@@ -44,6 +44,7 @@ struct Prop {
   const char* label;
   const char* key;  // attribute
   Ed ed = Ed::Text;
+  double fallback = 0;  // what the engine takes for a missing number
 };
 
 const std::vector<Prop>& GeometryProps() {
@@ -58,12 +59,12 @@ const std::vector<Prop>& GeometryProps() {
 std::vector<Prop> PropsOf(const QString& kind) {
   std::vector<Prop> p = GeometryProps();
   const std::vector<Prop> frame{{"Rámeček", "Frame", Ed::Frame},
-                                {"Šířka rámečku (mm)", "FrameWidth", Ed::Mm},
+                                {"Šířka rámečku (mm)", "FrameWidth", Ed::Mm, 0.2},
                                 {"Barva rámečku", "FrameColor", Ed::Color},
                                 {"Výplň", "Fill", Ed::Fill}};
   if (kind == QLatin1String("Text")) {
     const std::vector<Prop> t{{"Písmo", "Font", Ed::Font},
-                              {"Velikost (pt)", "Size", Ed::Pt},
+                              {"Velikost (pt)", "Size", Ed::Pt, 10},
                               {"Tučné", "Bold", Ed::Flag},
                               {"Kurzíva", "Italic", Ed::Flag},
                               {"Podtržené", "Underline", Ed::Flag},
@@ -78,7 +79,7 @@ std::vector<Prop> PropsOf(const QString& kind) {
     p.insert(p.end(), frame.begin(), frame.end());
   } else if (kind == QLatin1String("Line")) {
     p.push_back({"Barva", "Color", Ed::Color});
-    p.push_back({"Tloušťka (mm)", "LineWidth", Ed::Mm});
+    p.push_back({"Tloušťka (mm)", "LineWidth", Ed::Mm, 0.2});
   } else if (kind == QLatin1String("Rectangle")) {
     p.insert(p.end(), frame.begin(), frame.end());
     p.push_back({"Zaoblení (mm)", "Radius", Ed::Mm});
@@ -104,14 +105,14 @@ const std::vector<Prop>& PageProps() {
   static const std::vector<Prop> p{{"Název sestavy", "ReportOptions.Name"},
                                    {"Autor", "ReportOptions.Author"},
                                    {"Papír", "PaperSize", Ed::Paper},
-                                   {"Šířka papíru (mm)", "Width", Ed::PageSide},
-                                   {"Výška papíru (mm)", "Height", Ed::PageSide},
+                                   {"Šířka papíru (mm)", "Width", Ed::PageSide, 210},
+                                   {"Výška papíru (mm)", "Height", Ed::PageSide, 297},
                                    {"Orientace", "Orientation", Ed::Orientation},
-                                   {"Levý okraj (mm)", "LeftMargin", Ed::Mm},
-                                   {"Horní okraj (mm)", "TopMargin", Ed::Mm},
-                                   {"Pravý okraj (mm)", "RightMargin", Ed::Mm},
-                                   {"Dolní okraj (mm)", "BottomMargin", Ed::Mm},
-                                   {"Sloupce", "Columns", Ed::Count},
+                                   {"Levý okraj (mm)", "LeftMargin", Ed::Mm, 10},
+                                   {"Horní okraj (mm)", "TopMargin", Ed::Mm, 10},
+                                   {"Pravý okraj (mm)", "RightMargin", Ed::Mm, 10},
+                                   {"Dolní okraj (mm)", "BottomMargin", Ed::Mm, 10},
+                                   {"Sloupce", "Columns", Ed::Count, 1},
                                    {"Mezera sloupců (mm)", "ColumnGap", Ed::Mm}};
   return p;
 }
@@ -208,11 +209,13 @@ void TRptDesignerWindow::RefreshProperties() {
         value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         value->setCheckState(AttrFlag(source, p.key) ? Qt::Checked : Qt::Unchecked);
         break;
-      case Ed::Pos: editor = MakeNumberEditor(props_, current, 0, -kMaxLength, kMaxLength, 2, mm, apply); break;
-      case Ed::Mm: editor = MakeNumberEditor(props_, current, 0, 0, kMaxLength, 2, mm, apply); break;
-      case Ed::PageSide: editor = MakeNumberEditor(props_, current, 210, kMinPageSide, kMaxPageSide, 2, mm, apply); break;
-      case Ed::Pt: editor = MakeNumberEditor(props_, current, 10, 1, 1000, 1, QStringLiteral(" pt"), apply); break;
-      case Ed::Count: editor = MakeNumberEditor(props_, current, 1, 1, 20, 0, QString(), apply); break;
+      case Ed::Pos: editor = MakeNumberEditor(props_, current, p.fallback, -kMaxLength, kMaxLength, 2, mm, apply); break;
+      case Ed::Mm: editor = MakeNumberEditor(props_, current, p.fallback, 0, kMaxLength, 2, mm, apply); break;
+      case Ed::PageSide:
+        editor = MakeNumberEditor(props_, current, p.fallback, kMinPageSide, kMaxPageSide, 2, mm, apply);
+        break;
+      case Ed::Pt: editor = MakeNumberEditor(props_, current, p.fallback, 0.5, 500, 1, QStringLiteral(" pt"), apply); break;
+      case Ed::Count: editor = MakeNumberEditor(props_, current, p.fallback, 1, 20, 0, QString(), apply); break;
       case Ed::Color: editor = MakeColorEditor(props_, current, QStringLiteral("#000000"), false, apply); break;
       case Ed::Fill: editor = MakeColorEditor(props_, current, QString(), true, apply); break;
       case Ed::HAlign:

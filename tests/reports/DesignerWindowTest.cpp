@@ -806,6 +806,9 @@ TEST_F(DesignerWindowTest, TypedPropertyEditorsWriteTheTemplatesOwnValues) {
     EXPECT_TRUE(frameBox(side)->isChecked()) << side.toStdString();
   QTest::mouseClick(frameBox(QStringLiteral("Vlevo")), Qt::LeftButton);
   EXPECT_EQ(doc.Object(rect).Attr(QStringLiteral("Frame")), QStringLiteral("Top,Right,Bottom"));
+  // A missing width shows the engine's own, not nought.
+  ASSERT_FALSE(doc.Object(rect).Has(QStringLiteral("FrameWidth")));
+  EXPECT_EQ(PropEditor<QDoubleSpinBox>(props, QStringLiteral("Šířka rámečku (mm)"))->text(), QStringLiteral("0,20 mm"));
 
   // The band: its type among Czech names.
   doc.Select({});
