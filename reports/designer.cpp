@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -167,6 +168,7 @@ void TRptDesignerWindow::BuildMenus(QMenuBar* bar, QToolBar* tools) {
   QMenu* edit = bar->addMenu(QStringLiteral("Úpr&avy"));
   QAction* undo = act(edit, "Akce_Zpet", QStringLiteral("&Zpět"), QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { doc_.Undo(); });
   QAction* redo = act(edit, "Akce_Znovu", QStringLiteral("Z&novu"), QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { doc_.Redo(); });
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   edit->addSeparator();
   QAction* cut = act(edit, "Akce_Vyjmout", QStringLiteral("Vyj&mout"), QKeySequence(Qt::CTRL | Qt::Key_X), [this] { doc_.Cut(); });
   QAction* copy = act(edit, "Akce_Kopirovat", QStringLiteral("&Kopírovat"), QKeySequence(Qt::CTRL | Qt::Key_C), [this] { doc_.Copy(); });
@@ -278,6 +280,8 @@ void TRptDesignerWindow::BuildMenus(QMenuBar* bar, QToolBar* tools) {
     const size_t n = doc_.Selection().size();
     undo->setEnabled(doc_.CanUndo());
     redo->setEnabled(doc_.CanRedo());
+    undo->setText(doc_.CanUndo() ? QStringLiteral("&Zpět: %1").arg(doc_.UndoName()) : QStringLiteral("&Zpět"));
+    redo->setText(doc_.CanRedo() ? QStringLiteral("Z&novu: %1").arg(doc_.RedoName()) : QStringLiteral("Z&novu"));
     cut->setEnabled(n > 0);
     copy->setEnabled(n > 0);
     del->setEnabled(n > 0);
@@ -291,6 +295,7 @@ void TRptDesignerWindow::BuildMenus(QMenuBar* bar, QToolBar* tools) {
   connect(&doc_, &DesignerDoc::Changed, this, enable);
   connect(&doc_, &DesignerDoc::SelectionChanged, this, enable);
   connect(copy, &QAction::triggered, this, enable);
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, enable);  // another window may copy
   enable();
 }
 

@@ -86,6 +86,7 @@ class TRptDesignerWindow : public QDialog {
   void RefreshProperties();
   void ScheduleRefresh();
   void PropertyEdited(QTableWidgetItem* item);
+  void ApplyProperty(const QString& key, const QString& value);
   void ApplyText();
   void RefreshTitle();
   void LoadSettings();

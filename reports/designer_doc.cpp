@@ -1,8 +1,12 @@
 #include "designer_doc.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include "sql_text.h"
 #include "write_error.h"
 
 #include <algorithm>
@@ -181,11 +185,11 @@ double DesignerDoc::Snapped(double mm) const { return snap_ ? std::round(mm / gr
 // ---------------------------------------------------------------------------------------
 
 template <class F>
-void DesignerDoc::Change(F&& f) {
+void DesignerDoc::Change(const QString& name, F&& f) {
   XmlNode before = root_;
   f();
   if (SameTree(root_, before)) return;
-  undo_.push_back(std::move(before));
+  undo_.push_back({std::move(before), name});
   if (undo_.size() > kMaxUndoSteps) undo_.pop_front();
   redo_.clear();
   DropInvalidSelection();
@@ -231,8 +235,8 @@ size_t DesignerDoc::HistoryTextBytes() const {
   std::set<const QChar*> seen;
   size_t bytes = 0;
   CountText(root_, seen, bytes);
-  for (const XmlNode& n : undo_) CountText(n, seen, bytes);
-  for (const XmlNode& n : redo_) CountText(n, seen, bytes);
+  for (const Step& s : undo_) CountText(s.state, seen, bytes);
+  for (const Step& s : redo_) CountText(s.state, seen, bytes);
   return bytes;
 }
 
@@ -245,16 +249,16 @@ void DesignerDoc::Restore(XmlNode root) {
 
 void DesignerDoc::Undo() {
   if (undo_.empty()) return;
-  redo_.push_back(root_);
-  XmlNode state = std::move(undo_.back());
+  redo_.push_back({root_, undo_.back().name});
+  XmlNode state = std::move(undo_.back().state);
   undo_.pop_back();
   Restore(std::move(state));
 }
 
 void DesignerDoc::Redo() {
   if (redo_.empty()) return;
-  undo_.push_back(root_);
-  XmlNode state = std::move(redo_.back());
+  undo_.push_back({root_, redo_.back().name});
+  XmlNode state = std::move(redo_.back().state);
   redo_.pop_back();
   Restore(std::move(state));
 }
@@ -270,7 +274,7 @@ void DesignerDoc::SetRect(XmlNode& n, const QRectF& r) const {
 }
 
 void DesignerDoc::MoveSelection(double dx, double dy, bool fine) {
-  Change([&] {
+  Change(QStringLiteral("Přesunout"), [&] {
     for (const ObjRef& r : selection_) {
       QRectF rect = ObjectRect(r);
       double left = rect.left() + dx, top = rect.top() + dy;
@@ -286,7 +290,7 @@ void DesignerDoc::MoveSelection(double dx, double dy, bool fine) {
 }
 
 void DesignerDoc::ResizeSelection(double dw, double dh, bool fine) {
-  Change([&] {
+  Change(QStringLiteral("Změnit velikost"), [&] {
     for (const ObjRef& r : selection_) {
       QRectF rect = ObjectRect(r);
       double w = rect.width() + dw, h = rect.height() + dh;
@@ -325,7 +329,7 @@ void DesignerDoc::SetBandHeight(int band, double height, bool fine) {
 
 void DesignerDoc::MoveSelectionTo(int band, const std::vector<QPointF>& topLefts) {
   if (band < 0 || band >= BandCount() || topLefts.size() != selection_.size()) return;
-  Change([&] {
+  Change(QStringLiteral("Přesunout"), [&] {
     std::vector<XmlNode> moved;
     for (size_t i = 0; i < selection_.size(); ++i) {
       XmlNode n = Object(selection_[i]);
@@ -354,7 +358,7 @@ void DesignerDoc::MoveSelectionTo(int band, const std::vector<QPointF>& topLefts
 void DesignerDoc::Align(AlignKind kind) {
   if (selection_.size() < 2) return;
   const QRectF a = ObjectRect(selection_.front());
-  Change([&] {
+  Change(QStringLiteral("Zarovnat"), [&] {
     for (size_t i = 1; i < selection_.size(); ++i) {
       QRectF r = ObjectRect(selection_[i]);
       switch (kind) {
@@ -373,7 +377,7 @@ void DesignerDoc::Align(AlignKind kind) {
 void DesignerDoc::SameWidth() {
   if (selection_.size() < 2) return;
   const double w = ObjectRect(selection_.front()).width();
-  Change([&] {
+  Change(QStringLiteral("Stejná šířka"), [&] {
     for (size_t i = 1; i < selection_.size(); ++i) MutableObject(selection_[i]).SetAttr(QStringLiteral("Width"), FormatMm(w));
   });
 }
@@ -381,17 +385,19 @@ void DesignerDoc::SameWidth() {
 void DesignerDoc::SameHeight() {
   if (selection_.size() < 2) return;
   const double h = ObjectRect(selection_.front()).height();
-  Change([&] {
+  Change(QStringLiteral("Stejná výška"), [&] {
     for (size_t i = 1; i < selection_.size(); ++i) MutableObject(selection_[i]).SetAttr(QStringLiteral("Height"), FormatMm(h));
   });
 }
 
-void DesignerDoc::DeleteSelection() {
+void DesignerDoc::DeleteSelection() { DeleteSelectionAs(QStringLiteral("Smazat")); }
+
+void DesignerDoc::DeleteSelectionAs(const QString& name) {
   std::vector<ObjRef> doomed = selection_;
   // Later indices first, so earlier ones stay valid.
   std::sort(doomed.begin(), doomed.end(),
             [](const ObjRef& a, const ObjRef& b) { return a.band != b.band ? a.band > b.band : a.index > b.index; });
-  Change([&] {
+  Change(name, [&] {
     for (const ObjRef& r : doomed) {
       auto& kids = MutableBand(r.band).children;
       kids.erase(kids.begin() + r.index);
@@ -400,22 +406,70 @@ void DesignerDoc::DeleteSelection() {
   });
 }
 
+namespace {
+
+constexpr QLatin1String kClipboardRoot("KalmetraObjekty");
+
+QClipboard* SystemClipboard() {
+  return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
+}
+
+}  // namespace
+
 void DesignerDoc::Copy() {
   if (selection_.empty()) return;
-  clipboard_.clear();
-  for (const ObjRef& r : selection_) clipboard_.push_back(Object(r));
+  XmlNode list;
+  list.name = kClipboardRoot;
+  list.SetAttr(QStringLiteral("Version"), QStringLiteral("1"));
+  for (const ObjRef& r : selection_) list.children.push_back(Object(r));
+  const QByteArray bytes = WriteTemplateXml(list);
+  QClipboard* clipboard = SystemClipboard();
+  if (!clipboard) {
+    clipboard_ = bytes;
+    return;
+  }
+  auto* data = new QMimeData;
+  data->setData(QLatin1String(kClipboardMime), bytes);
+  // The plain text is the same document, declared as the UTF-8 it is read back as.
+  QString text = QString::fromStdU16String(orvek3::AnsiToUtf16(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
+  text.replace(QStringLiteral("encoding=\"windows-1250\""), QStringLiteral("encoding=\"UTF-8\""));
+  data->setText(text);
+  clipboard->setMimeData(data);
+}
+
+QByteArray DesignerDoc::ClipboardBytes() const {
+  const QClipboard* clipboard = SystemClipboard();
+  if (!clipboard) return clipboard_;
+  const QMimeData* data = clipboard->mimeData();
+  if (!data) return {};
+  if (data->hasFormat(QLatin1String(kClipboardMime))) return data->data(QLatin1String(kClipboardMime));
+  return data->hasText() ? data->text().toUtf8() : QByteArray();
+}
+
+bool DesignerDoc::CanPaste() const {
+  const QClipboard* clipboard = SystemClipboard();
+  if (!clipboard) return !clipboard_.isEmpty();
+  const QMimeData* data = clipboard->mimeData();
+  return data && (data->hasFormat(QLatin1String(kClipboardMime)) ||
+                  (data->hasText() && data->text().contains(u'<' + QString(kClipboardRoot))));
 }
 
 void DesignerDoc::Cut() {
   Copy();
-  DeleteSelection();
+  DeleteSelectionAs(QStringLiteral("Vyjmout"));
 }
 
 void DesignerDoc::Paste(int band) {
-  if (clipboard_.empty() || band < 0 || band >= BandCount() || !RoomForObjects(band, clipboard_.size())) return;
+  if (band < 0 || band >= BandCount()) return;
+  XmlNode list;
+  if (!ReadTemplateXml(ClipboardBytes(), list, nullptr) || list.name != kClipboardRoot || list.children.empty() ||
+      !RoomForObjects(band, list.children.size()))
+    return;
   std::vector<ObjRef> pasted;
-  Change([&] {
-    for (XmlNode n : clipboard_) {
+  // Checked like a typed property: what the engine could not read is not pasted.
+  const bool ok = ChangeChecked(QStringLiteral("Vložit"), [&] {
+    pasted.clear();
+    for (XmlNode n : list.children) {
       QString base = n.Attr(QStringLiteral("Name"));
       while (!base.isEmpty() && base.back().isDigit()) base.chop(1);
       n.SetAttr(QStringLiteral("Name"), UniqueName(base.isEmpty() ? n.name : base));
@@ -423,8 +477,8 @@ void DesignerDoc::Paste(int band) {
       kids.push_back(std::move(n));
       pasted.push_back({band, static_cast<int>(kids.size()) - 1});
     }
-  });
-  Select(pasted);
+  }, nullptr);
+  if (ok) Select(pasted);
 }
 
 QString DesignerDoc::UniqueName(const QString& base) const {
@@ -460,11 +514,11 @@ bool DesignerDoc::RoomForObjects(int band, size_t count) const {
          all + count <= static_cast<size_t>(kMaxObjects);
 }
 
-ObjRef DesignerDoc::Insert(int band, XmlNode node) {
+ObjRef DesignerDoc::Insert(int band, XmlNode node, const QString& name) {
   ObjRef ref;
   // Past the limits the engine refuses, the saved template would not load again.
   if (!RoomForObjects(band, 1)) return ref;
-  Change([&] {
+  Change(name, [&] {
     auto& kids = MutableBand(band).children;
     kids.push_back(std::move(node));
     ref = {band, static_cast<int>(kids.size()) - 1};
@@ -475,7 +529,7 @@ ObjRef DesignerDoc::Insert(int band, XmlNode node) {
 
 ObjRef DesignerDoc::AddObject(int band, const QString& kind, double left, double top) {
   if (band < 0 || band >= BandCount()) return {};
-  return Insert(band, MakeObject(kind, kind, left, top));
+  return Insert(band, MakeObject(kind, kind, left, top), QStringLiteral("Vložit objekt"));
 }
 
 ObjRef DesignerDoc::AddField(int band, const QString& field, double left, double top, const QString& dataSet) {
@@ -484,18 +538,18 @@ ObjRef DesignerDoc::AddField(int band, const QString& field, double left, double
   base.remove(QRegularExpression(QStringLiteral("[^\\w]")));
   XmlNode n = MakeObject(QStringLiteral("Text"), base.isEmpty() ? QStringLiteral("Pole") : base, left, top);
   n.text = QStringLiteral("[%1.\"%2\"]").arg(dataSet, field);
-  return Insert(band, std::move(n));
+  return Insert(band, std::move(n), QStringLiteral("Vložit pole"));
 }
 
 ObjRef DesignerDoc::AddImage(int band, const QByteArray& imageData, double left, double top) {
   if (band < 0 || band >= BandCount()) return {};
   XmlNode n = MakeObject(QStringLiteral("Image"), QStringLiteral("Image"), left, top);
   n.text = QString::fromLatin1(imageData.toBase64());
-  return Insert(band, std::move(n));
+  return Insert(band, std::move(n), QStringLiteral("Vložit obrázek"));
 }
 
 template <class F>
-bool DesignerDoc::ChangeChecked(F&& f, QString* error) {
+bool DesignerDoc::ChangeChecked(const QString& name, F&& f, QString* error) {
   XmlNode trial = root_;
   std::swap(trial, root_);
   f();
@@ -507,7 +561,7 @@ bool DesignerDoc::ChangeChecked(F&& f, QString* error) {
     if (error) *error = why;
     return false;
   }
-  Change([&] { root_ = std::move(trial); });
+  Change(name, [&] { root_ = std::move(trial); });
   return true;
 }
 
@@ -532,32 +586,50 @@ void SetOrRemove(XmlNode& n, const QString& key, const QString& value) {
 bool DesignerDoc::SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error) {
   if (Object(ref).name.isEmpty()) return false;
   if (!Storable(value, error)) return false;
-  return ChangeChecked([&] { SetOrRemove(MutableObject(ref), key, value); }, error);
+  return ChangeChecked(QStringLiteral("Změnit vlastnost"), [&] { SetOrRemove(MutableObject(ref), key, value); }, error);
 }
 
 bool DesignerDoc::SetSelectionAttr(const QString& key, const QString& value, QString* error) {
   if (selection_.empty()) return false;
   if (!Storable(value, error)) return false;
-  return ChangeChecked([&] {
+  return ChangeChecked(QStringLiteral("Změnit vlastnost"), [&] {
     for (const ObjRef& r : selection_) SetOrRemove(MutableObject(r), key, value);
+  }, error);
+}
+
+bool DesignerDoc::SetSelectionAttrs(const Attrs& attrs, const QString& stepName, QString* error) {
+  if (selection_.empty()) return false;
+  for (const auto& [key, value] : attrs)
+    if (!Storable(value, error)) return false;
+  return ChangeChecked(stepName, [&] {
+    for (const ObjRef& r : selection_)
+      for (const auto& [key, value] : attrs) SetOrRemove(MutableObject(r), key, value);
+  }, error);
+}
+
+bool DesignerDoc::SetPageAttrs(const Attrs& attrs, const QString& stepName, QString* error) {
+  for (const auto& [key, value] : attrs)
+    if (!Storable(value, error)) return false;
+  return ChangeChecked(stepName, [&] {
+    for (const auto& [key, value] : attrs) SetOrRemove(MutablePage(), key, value);
   }, error);
 }
 
 bool DesignerDoc::SetObjectText(ObjRef ref, const QString& text, QString* error) {
   if (Object(ref).name.isEmpty()) return false;
   if (!Storable(text, error)) return false;
-  return ChangeChecked([&] { MutableObject(ref).text = text; }, error);
+  return ChangeChecked(QStringLiteral("Změnit text"), [&] { MutableObject(ref).text = text; }, error);
 }
 
 bool DesignerDoc::SetBandAttr(int band, const QString& key, const QString& value, QString* error) {
   if (band < 0 || band >= BandCount()) return false;
   if (!Storable(value, error)) return false;
-  return ChangeChecked([&] { SetOrRemove(MutableBand(band), key, value); }, error);
+  return ChangeChecked(QStringLiteral("Změnit vlastnost"), [&] { SetOrRemove(MutableBand(band), key, value); }, error);
 }
 
 bool DesignerDoc::SetPageAttr(const QString& key, const QString& value, QString* error) {
   if (!Storable(value, error)) return false;
-  return ChangeChecked([&] { SetOrRemove(MutablePage(), key, value); }, error);
+  return ChangeChecked(QStringLiteral("Změnit vlastnost"), [&] { SetOrRemove(MutablePage(), key, value); }, error);
 }
 
 bool DesignerDoc::SetOrientation(const QString& value, QString* error) {
@@ -566,7 +638,7 @@ bool DesignerDoc::SetOrientation(const QString& value, QString* error) {
     if (error) *error = QStringLiteral("orientace je Portrait nebo Landscape, ne „%1“").arg(value);
     return false;
   }
-  return ChangeChecked([&] {
+  return ChangeChecked(QStringLiteral("Změnit orientaci"), [&] {
     XmlNode& page = MutablePage();
     const QString w = page.Attr(QStringLiteral("Width"), QStringLiteral("210"));
     const QString h = page.Attr(QStringLiteral("Height"), QStringLiteral("297"));
@@ -582,7 +654,7 @@ bool DesignerDoc::SetOrientation(const QString& value, QString* error) {
 bool DesignerDoc::SetReportOptions(const QString& name, const QString& author, const QStringList& description,
                                    QString* error) {
   if (!Storable(name, error) || !Storable(author, error) || !Storable(description.join(u'\n'), error)) return false;
-  Change([&] {
+  Change(QStringLiteral("Změnit vlastnosti sestavy"), [&] {
     root_.SetAttr(QStringLiteral("ReportOptions.Name"), name);
     root_.SetAttr(QStringLiteral("ReportOptions.Author"), author);
     root_.SetAttr(QStringLiteral("ReportOptions.Description"), description.join(QStringLiteral("\r\n")));
@@ -624,7 +696,7 @@ int DesignerDoc::AddBand(BandType type) {
   if (type == BandType::MasterData) n.SetAttr(QStringLiteral("DataSet"), QStringLiteral("RptDataset1"));
   n.SetAttr(QStringLiteral("Height"), QStringLiteral("10"));
   if (type == BandType::GroupHeader) n.SetAttr(QStringLiteral("Condition"), QStringLiteral("[RptDataset1.\"Zanr\"]"));
-  Change([&] {
+  Change(QStringLiteral("Přidat pás"), [&] {
     XmlNode& page = MutablePage();
     const std::vector<int> idx = BandChildIndices();
     const int at = pos < static_cast<int>(idx.size()) ? idx[pos] : static_cast<int>(page.children.size());
@@ -638,7 +710,7 @@ int DesignerDoc::AddBand(BandType type) {
 
 void DesignerDoc::RemoveBand(int band) {
   if (band < 0 || band >= BandCount()) return;
-  Change([&] {
+  Change(QStringLiteral("Odstranit pás"), [&] {
     XmlNode& page = MutablePage();
     page.children.erase(page.children.begin() + BandChildIndices()[band]);
     selection_.clear();
@@ -650,7 +722,7 @@ void DesignerDoc::RemoveBand(int band) {
 void DesignerDoc::MoveBand(int band, int delta) {
   const int to = band + delta;
   if (band < 0 || band >= BandCount() || to < 0 || to >= BandCount()) return;
-  Change([&] {
+  Change(QStringLiteral("Posunout pás"), [&] {
     XmlNode& page = MutablePage();
     const std::vector<int> idx = BandChildIndices();
     std::swap(page.children[idx[band]], page.children[idx[to]]);

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "template.h"
@@ -87,10 +88,14 @@ class DesignerDoc : public QObject {
   void SameWidth();
   void SameHeight();
   void DeleteSelection();
+  // The clipboard is the system's: the objects as a small XML document under a type of
+  // our own and as plain text, so another designer window or program run pastes them.
+  // Paste takes nothing that is not such a document of objects the engine reads.
   void Copy();
   void Cut();
   void Paste(int band);
-  bool CanPaste() const { return !clipboard_.empty(); }
+  bool CanPaste() const;
+  static constexpr const char* kClipboardMime = "application/x-kalmetra-report-objects";
 
   // Geometry the canvas changes with the mouse; each is one undo step.
   // Moves the given sides (kFrameLeft, kFrameTop, ...) of every selected object by dx or
@@ -109,6 +114,10 @@ class DesignerDoc : public QObject {
   // is refused (false, with its Czech reason) and leaves the template as it was.
   bool SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error = nullptr);
   bool SetSelectionAttr(const QString& key, const QString& value, QString* error = nullptr);
+  // Several attributes at once (a font, a paper), as one undo step of the given name.
+  using Attrs = std::vector<std::pair<QString, QString>>;
+  bool SetSelectionAttrs(const Attrs& attrs, const QString& stepName, QString* error = nullptr);
+  bool SetPageAttrs(const Attrs& attrs, const QString& stepName, QString* error = nullptr);
   bool SetObjectText(ObjRef ref, const QString& text, QString* error = nullptr);
   bool SetBandAttr(int band, const QString& key, const QString& value, QString* error = nullptr);
   bool SetPageAttr(const QString& key, const QString& value, QString* error = nullptr);
@@ -136,6 +145,9 @@ class DesignerDoc : public QObject {
 
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }
+  // What the next undo or redo gives back, in Czech ("Přesunout"); empty when none.
+  QString UndoName() const { return undo_.empty() ? QString() : undo_.back().name; }
+  QString RedoName() const { return redo_.empty() ? QString() : redo_.back().name; }
   void Undo();
   void Redo();
 
@@ -150,15 +162,17 @@ class DesignerDoc : public QObject {
   XmlNode& MutableBand(int band);
   XmlNode& MutableObject(ObjRef ref);
   std::vector<int> BandChildIndices() const;
-  // Runs a change and records it as one undo step when it changed the bytes.
+  // Runs a change and records it as one undo step of that name when it changed the bytes.
   template <class F>
-  void Change(F&& f);
+  void Change(const QString& name, F&& f);
   template <class F>
-  bool ChangeChecked(F&& f, QString* error);
+  bool ChangeChecked(const QString& name, F&& f, QString* error);
+  void DeleteSelectionAs(const QString& name);
+  QByteArray ClipboardBytes() const;
   void Restore(XmlNode root);
   void SetRect(XmlNode& n, const QRectF& r) const;
   XmlNode MakeObject(const QString& kind, const QString& nameBase, double left, double top) const;
-  ObjRef Insert(int band, XmlNode node);
+  ObjRef Insert(int band, XmlNode node, const QString& name);
   bool RoomForObjects(int band, size_t count) const;
   QString UniqueName(const QString& base) const;
   void DropInvalidSelection();
@@ -166,9 +180,14 @@ class DesignerDoc : public QObject {
   XmlNode root_;
   XmlNode saved_;
   QString fileName_;
-  std::deque<XmlNode> undo_, redo_;
+  // A state of the history and the name of the step that leaves it.
+  struct Step {
+    XmlNode state;
+    QString name;
+  };
+  std::deque<Step> undo_, redo_;
   std::vector<ObjRef> selection_;
-  std::vector<XmlNode> clipboard_;
+  QByteArray clipboard_;  // only where no GUI application runs
   int currentBand_ = -1;
   double grid_ = 1;
   QString fontFamily_ = QStringLiteral("Arial");

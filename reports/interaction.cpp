@@ -1,7 +1,9 @@
 #include "interaction.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -70,6 +72,17 @@ EngineInteraction DefaultInteraction() {
   i.ChooseImageFile = [](const QString& folder) {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), QStringLiteral("Vložit obrázek"), folder,
                                         QStringLiteral("Obrázky (*.png *.jpg *.jpeg)"));
+  };
+  i.ChooseFont = [](QFont& font) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, QApplication::activeWindow(), QStringLiteral("Písmo"));
+    if (ok) font = chosen;
+    return ok;
+  };
+  i.ChooseColor = [](QColor& color) {
+    const QColor chosen = QColorDialog::getColor(color, QApplication::activeWindow(), QStringLiteral("Barva"));
+    if (chosen.isValid()) color = chosen;
+    return chosen.isValid();
   };
   i.RunDesigner = [](TRptDesignerWindow& designer) { designer.exec(); };
   return i;

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QColor;
+class QFont;
 class QPrinter;
 
 namespace rpt {
@@ -34,6 +36,10 @@ struct EngineInteraction {
   std::function<QString(const QString& folder, const QString& suggestedName)> ChooseTemplateFile;
   // A PNG or JPEG to insert; empty when cancelled.
   std::function<QString(const QString& folder)> ChooseImageFile;
+  // A font or a colour, starting from the one given, which the choice replaces; false
+  // when cancelled.
+  std::function<bool(QFont& font)> ChooseFont;
+  std::function<bool(QColor& color)> ChooseColor;
   // Shows the designer until it is closed.
   std::function<void(TRptDesignerWindow& designer)> RunDesigner;
 };

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QTemporaryDir>
 
 #include "../app/PlnyDisk.h"
@@ -361,6 +364,135 @@ TEST(DesignerDoc, AGroupFooterAddedToTwoGroupsClosesTheInnerOneInTheEngine) {
     if (t.startsWith(QStringLiteral("Konec"))) ends << t;
   // Closed after each genre, not only once the country ends.
   EXPECT_EQ(ends, (QStringList{"Konec Drama", "Konec Komedie"}));
+}
+
+TEST(DesignerDoc, EveryCommandNamesItsUndoStepInCzechAndTheHistoryStaysBounded) {
+  DesignerDoc doc;
+  EXPECT_FALSE(doc.CanUndo());
+  EXPECT_TRUE(doc.UndoName().isEmpty());
+  std::vector<QString> names;
+  auto step = [&](const char* expected) {
+    names.push_back(doc.UndoName());
+    EXPECT_EQ(doc.UndoName(), QString::fromUtf8(expected));
+  };
+  const int data = doc.AddBand(BandType::MasterData);
+  step("Přidat pás");
+  doc.AddBand(BandType::PageFooter);
+  step("Přidat pás");
+  const ObjRef field = doc.AddField(data, QStringLiteral("Titul"), 0, 0);
+  step("Vložit pole");
+  const ObjRef line = doc.AddObject(data, QStringLiteral("Line"), 7, 10);
+  step("Vložit objekt");
+  doc.Select({field, line});
+  doc.MoveSelection(2, 0);
+  step("Přesunout");
+  doc.ResizeSelection(3, 0);
+  step("Změnit velikost");
+  doc.Align(AlignKind::Left);
+  step("Zarovnat");
+  ASSERT_TRUE(doc.SetSelectionAttr(QStringLiteral("Color"), QStringLiteral("#FF0000")));
+  step("Změnit vlastnost");
+  ASSERT_TRUE(doc.SetSelectionAttrs({{QStringLiteral("Font"), QStringLiteral("Courier")}, {QStringLiteral("Size"), QStringLiteral("12")}},
+                                    QStringLiteral("Změnit písmo")));
+  step("Změnit písmo");
+  EXPECT_EQ(doc.Object(field).Attr(QStringLiteral("Size")), QStringLiteral("12"));
+  doc.Copy();
+  doc.Paste(data);
+  step("Vložit");
+  doc.DeleteSelection();
+  step("Smazat");
+  doc.Select({field});
+  doc.Cut();
+  step("Vyjmout");
+  ASSERT_TRUE(doc.SetOrientation(QStringLiteral("Landscape")));
+  step("Změnit orientaci");
+  doc.MoveBand(1, -1);
+  step("Posunout pás");
+  doc.RemoveBand(0);
+  step("Odstranit pás");
+
+  // Undo hands the name to redo and back, one step at a time.
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    ASSERT_EQ(doc.UndoName(), *it);
+    doc.Undo();
+    EXPECT_EQ(doc.RedoName(), *it);
+  }
+  EXPECT_FALSE(doc.CanUndo());
+  doc.Redo();
+  EXPECT_EQ(doc.UndoName(), names.front());
+  EXPECT_EQ(doc.RedoName(), names[1]);
+
+  // The bound holds with the names: the oldest steps go.
+  doc.Redo();
+  doc.Redo();
+  doc.Select({{data, 0}});
+  for (size_t i = 0; i < DesignerDoc::kMaxUndoSteps + 5; ++i) doc.MoveSelection(1, 0);
+  EXPECT_EQ(doc.UndoSteps(), DesignerDoc::kMaxUndoSteps);
+  for (size_t i = 0; i < DesignerDoc::kMaxUndoSteps; ++i) {
+    EXPECT_EQ(doc.UndoName(), QStringLiteral("Přesunout"));
+    doc.Undo();
+  }
+  EXPECT_FALSE(doc.CanUndo());
+}
+
+TEST(DesignerDoc, CopiedObjectsPasteInAnotherDocumentAndForeignClipboardTextIsIgnored) {
+  DesignerDoc from;
+  Loaded(from, "SeznamFilmu.ksr");
+  const int data = DataBand(from);
+  ASSERT_GE(data, 0);
+  const ObjRef title = from.AddField(data, QStringLiteral("Titul"), 0, 10);
+  ASSERT_TRUE(from.SetObjectText(title, QStringLiteral("Žluťoučký kůň ✓ [RptDataset1.\"Titul\"]")));
+  const ObjRef line = from.AddObject(data, QStringLiteral("Line"), 5, 12);
+  from.Select({title, line});
+  from.Copy();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  ASSERT_TRUE(clipboard->mimeData());
+  ASSERT_TRUE(clipboard->mimeData()->hasFormat(QLatin1String(DesignerDoc::kClipboardMime)));
+  // Readable as text: Czech letters as they are, the rest as character references.
+  EXPECT_TRUE(clipboard->text().contains(QStringLiteral("Žluťoučký kůň &#10003;"))) << clipboard->text().toStdString();
+
+  // Another document, as in another window: the objects come with their text.
+  DesignerDoc to;
+  const int band = to.AddBand(BandType::MasterData);
+  ASSERT_TRUE(to.CanPaste());
+  to.Paste(band);
+  ASSERT_EQ(to.Band(band).children.size(), 2u);
+  EXPECT_EQ(to.Band(band).children[0].text, from.Object(title).text);
+  EXPECT_EQ(to.Band(band).children[1].name, QStringLiteral("Line"));
+  EXPECT_EQ(to.Selection().size(), 2u);
+  EXPECT_EQ(to.UndoName(), QStringLiteral("Vložit"));
+  // The plain text alone (a clipboard that kept only text) pastes the same objects.
+  const QString text = clipboard->text();
+  clipboard->setText(text);
+  to.Paste(band);
+  ASSERT_EQ(to.Band(band).children.size(), 4u);
+  EXPECT_EQ(to.Band(band).children[2].text, from.Object(title).text);
+
+  // Foreign or broken clipboard content changes nothing.
+  const QByteArray before = to.Bytes();
+  const size_t steps = to.UndoSteps();
+  const QString foreign[] = {
+      QStringLiteral("Jen obyčejný text"),
+      QString(),
+      QStringLiteral("<KalmetraObjekty><Text Name=\"A\">neukončené"),
+      QStringLiteral("<KalmetraObjekty Version=\"1\"></KalmetraObjekty>"),
+      QStringLiteral("<KalmetraObjekty><Text Name=\"A\" Left=\"abc\">x</Text></KalmetraObjekty>"),
+      QStringLiteral("<KalmetraObjekty><Skript Name=\"A\"/></KalmetraObjekty>"),
+      QStringLiteral("<KalmetraObjekty><Text Name=\"A\" Color=\"modrá\">x</Text></KalmetraObjekty>"),
+      QString::fromUtf8(to.Bytes()),  // a whole template is no list of objects
+  };
+  for (const QString& t : foreign) {
+    clipboard->setText(t);
+    to.Paste(band);
+    EXPECT_EQ(to.Bytes(), before) << t.toStdString();
+    EXPECT_EQ(to.UndoSteps(), steps) << t.toStdString();
+  }
+  auto* junk = new QMimeData;
+  junk->setData(QLatin1String(DesignerDoc::kClipboardMime), QByteArray("\xff\xfe<<garbage", 11));
+  clipboard->setMimeData(junk);
+  to.Paste(band);
+  EXPECT_EQ(to.Bytes(), before);
+  clipboard->clear();
 }
 
 }  // namespace

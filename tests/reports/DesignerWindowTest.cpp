@@ -2,6 +2,14 @@
 // click and by drop, selection by click and rubber band, moving and resizing by mouse
 // and keys, the palette, undo and redo, preview and closing with changes.
 #include <gtest/gtest.h>
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFont>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QToolButton>
 
 #include <QAction>
 #include <QApplication>
@@ -837,6 +845,319 @@ TEST_F(DesignerWindowTest, TheCanvasPaintsTextsWhereTheOutputPrintsThem) {
   const QRect left = InkBox(shown, canvas->ObjectPx({0, 1}).toRect());
   EXPECT_NEAR(right.right(), (80 - 0.5) * s, 3);
   EXPECT_NEAR(left.left(), 0.5 * s, 3);
+}
+
+// The panel's row for a label: its editor widget, or null for a row typed in the cell.
+int PropRow(QTableWidget* props, const QString& label) {
+  for (int row = 0; row < props->rowCount(); ++row)
+    if (props->item(row, 0)->text() == label) return row;
+  return -1;
+}
+
+template <class W>
+W* PropEditor(QTableWidget* props, const QString& label) {
+  QCoreApplication::processEvents();  // the panel is rebuilt after every change
+  const int row = PropRow(props, label);
+  EXPECT_GE(row, 0) << label.toStdString();
+  if (row < 0) return nullptr;
+  QWidget* w = props->cellWidget(row, 1);
+  W* typed = qobject_cast<W*>(w);
+  if (!typed && w) typed = w->findChild<W*>();
+  EXPECT_TRUE(typed) << label.toStdString();
+  return typed;
+}
+
+// Every text the panel shows: labels, drop-down entries, buttons, boxes, typed cells.
+QStringList ShownInPanel(QTableWidget* props) {
+  QCoreApplication::processEvents();
+  QStringList shown;
+  for (int row = 0; row < props->rowCount(); ++row) {
+    shown << props->item(row, 0)->text();
+    QWidget* w = props->cellWidget(row, 1);
+    if (!w) {
+      shown << props->item(row, 1)->text();
+      continue;
+    }
+    std::vector<QWidget*> all{w};
+    for (QWidget* c : w->findChildren<QWidget*>()) all.push_back(c);
+    for (QWidget* c : all) {
+      if (auto* combo = qobject_cast<QComboBox*>(c))
+        for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+      if (auto* button = qobject_cast<QAbstractButton*>(c)) shown << button->text() << button->toolTip();
+      if (auto* spin = qobject_cast<QAbstractSpinBox*>(c)) shown << spin->text();
+    }
+  }
+  return shown;
+}
+
+void ChooseInCombo(QTableWidget* props, const QString& label, const QString& entry) {
+  // As with the keyboard: down the list until the entry shows.
+  for (int i = 0; i < 8; ++i) {
+    auto* combo = PropEditor<QComboBox>(props, label);
+    ASSERT_TRUE(combo);
+    if (combo->currentText() == entry) return;
+    combo->setFocus();
+    QTest::keyClick(combo, combo->findText(entry) < combo->currentIndex() ? Qt::Key_Up : Qt::Key_Down);
+  }
+  FAIL() << "no entry " << entry.toStdString();
+}
+
+// The list opened with F4, the entry found in it and taken with Enter: one change.
+void PickInCombo(QTableWidget* props, const QString& label, const QString& entry) {
+  auto* combo = PropEditor<QComboBox>(props, label);
+  ASSERT_TRUE(combo);
+  const int i = combo->findText(entry);
+  ASSERT_GE(i, 0) << entry.toStdString();
+  combo->setFocus();
+  QTest::keyClick(combo, Qt::Key_F4);
+  QAbstractItemView* list = combo->view();
+  ASSERT_TRUE(list->isVisible());
+  for (int step = 0; step < combo->count() && list->currentIndex().row() != i; ++step)
+    QTest::keyClick(list, list->currentIndex().row() < i ? Qt::Key_Down : Qt::Key_Up);
+  QTest::keyClick(list, Qt::Key_Return);
+  QCoreApplication::processEvents();
+}
+
+TEST_F(DesignerWindowTest, TypedPropertyEditorsWriteTheTemplatesOwnValues) {
+  ScriptedInteraction script;
+  QFont offered;
+  int fontDialogs = 0;
+  Interaction().ChooseFont = [&](QFont& font) {
+    ++fontDialogs;
+    offered = font;
+    font = QFont(QStringLiteral("DejaVu Serif"));
+    font.setPointSizeF(14.5);
+    font.setBold(true);
+    font.setItalic(true);
+    font.setUnderline(true);
+    return true;
+  };
+  QColor offeredColor;
+  Interaction().ChooseColor = [&](QColor& color) {
+    offeredColor = color;
+    color = QColor(0x1E, 0x90, 0xFF);
+    return true;
+  };
+  TRptDesigner options;
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  auto* props = w.findChild<QTableWidget*>(QStringLiteral("Vlastnosti"));
+  ASSERT_TRUE(props);
+  const int data = DataBand(doc);
+  const ObjRef rok{data, 1};
+  ASSERT_EQ(doc.Object(rok).Attr(QStringLiteral("Name")), QStringLiteral("Rok1"));
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(rok).center().toPoint());
+  ASSERT_EQ(doc.Selection(), std::vector<ObjRef>{rok});
+
+  // No keyword of the file shows anywhere in the panel of a text, a band or the page.
+  static const QRegularExpression english(
+      QStringLiteral("\\b(Left|Center|Right|Justify|Top|Bottom|All|Portrait|Landscape|MasterData|ReportTitle|"
+                     "PageHeader|ColumnHeader|GroupHeader|GroupFooter|PageFooter|ReportSummary|true)\\b"));
+  auto noEnglish = [&] {
+    const QStringList shown = ShownInPanel(props);
+    EXPECT_GT(shown.size(), 10);
+    for (const QString& s : shown) EXPECT_FALSE(english.match(s).hasMatch()) << s.toStdString();
+  };
+  noEnglish();
+
+  // The wheel over a box not entered scrolls past it, the value left alone.
+  auto wheel = [](QWidget* target) {
+    ASSERT_TRUE(target);
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent e(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                  false);
+    QApplication::sendEvent(target, &e);
+  };
+  const QByteArray unchanged = doc.Bytes();
+  wheel(PropEditor<QDoubleSpinBox>(props, QStringLiteral("Nahoře (mm)")));
+  wheel(PropEditor<QComboBox>(props, QStringLiteral("Svisle")));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(doc.Bytes(), unchanged);
+
+  // The font dialog starts from the object's font and sets all five attributes as one step.
+  auto* font = PropEditor<QPushButton>(props, QStringLiteral("Písmo"));
+  ASSERT_TRUE(font);
+  EXPECT_EQ(font->text(), QStringLiteral("Arial, 9 pt"));
+  QTest::mouseClick(font, Qt::LeftButton);
+  EXPECT_EQ(fontDialogs, 1);
+  EXPECT_EQ(offered.family(), QStringLiteral("Arial"));
+  EXPECT_EQ(offered.pointSizeF(), 9);
+  EXPECT_FALSE(offered.bold());
+  EXPECT_EQ(doc.UndoName(), QStringLiteral("Změnit písmo"));
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_FALSE(doc.Object(rok).Has(QStringLiteral("Bold")));
+  EXPECT_EQ(doc.Object(rok).Attr(QStringLiteral("Font")), QStringLiteral("Arial"));
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(PropEditor<QPushButton>(props, QStringLiteral("Písmo"))->text(),
+            QStringLiteral("DejaVu Serif, 14,5 pt, tučné, kurzíva, podtržené"));
+
+  // Alignment from a drop-down of Czech names.
+  auto* halign = PropEditor<QComboBox>(props, QStringLiteral("Vodorovně"));
+  ASSERT_TRUE(halign);
+  EXPECT_EQ(halign->currentText(), QStringLiteral("Vlevo"));
+  ChooseInCombo(props, QStringLiteral("Vodorovně"), QStringLiteral("Vpravo"));
+  EXPECT_EQ(doc.Object(rok).Attr(QStringLiteral("HAlign")), QStringLiteral("Right"));
+
+  // A millimetre typed with a decimal comma and Enter.
+  auto* left = PropEditor<QDoubleSpinBox>(props, QStringLiteral("Vlevo (mm)"));
+  ASSERT_TRUE(left);
+  EXPECT_EQ(left->text(), QStringLiteral("72,00 mm"));
+  QLineEdit* leftEdit = left->findChild<QLineEdit*>();
+  QTest::mouseClick(leftEdit, Qt::LeftButton);
+  QTest::keyClick(leftEdit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(leftEdit, QStringLiteral("12,5"));
+  EXPECT_EQ(doc.Object(rok).Attr(QStringLiteral("Left")), QStringLiteral("72"));  // not while typing
+  QTest::keyClick(leftEdit, Qt::Key_Return);
+  EXPECT_EQ(doc.Object(rok).Attr(QStringLiteral("Left")), QStringLiteral("12.5"));
+  EXPECT_EQ(PropEditor<QDoubleSpinBox>(props, QStringLiteral("Vlevo (mm)"))->text(), QStringLiteral("12,50 mm"));
+
+  // Frame sides as check boxes.
+  auto frameBox = [&](const QString& side) -> QCheckBox* {
+    auto* any = PropEditor<QCheckBox>(props, QStringLiteral("Rámeček"));
+    if (!any) return nullptr;
+    for (QCheckBox* box : any->parentWidget()->findChildren<QCheckBox*>())
+      if (box->text() == side) return box;
+    return nullptr;
+  };
+  ASSERT_TRUE(frameBox(QStringLiteral("Vlevo")));
+  QTest::mouseClick(frameBox(QStringLiteral("Vlevo")), Qt::LeftButton);
+  QTest::mouseClick(frameBox(QStringLiteral("Dole")), Qt::LeftButton);
+  EXPECT_EQ(doc.Object(rok).Attr(QStringLiteral("Frame")), QStringLiteral("Left,Bottom"));
+
+  // A colour through the dialog, starting from black, the colour of a text without one.
+  QTest::mouseClick(PropEditor<QToolButton>(props, QStringLiteral("Barva")), Qt::LeftButton);
+  EXPECT_EQ(offeredColor, QColor(Qt::black));
+  noEnglish();
+
+  // Saved, the element carries exactly the values the template format knows.
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  const QByteArray saved = ReadBytes(path);
+  EXPECT_TRUE(saved.contains("<Text Name=\"Rok1\" Left=\"12.5\" Top=\"0.6\" Width=\"13\" Height=\"4.2\" Font=\"DejaVu Serif\" "
+                             "Size=\"14.5\" Bold=\"1\" Italic=\"1\" Underline=\"1\" HAlign=\"Right\" Frame=\"Left,Bottom\" "
+                             "Color=\"#1E90FF\">[RptDataset1.\"Rok\"]</Text>"))
+      << saved.toStdString();
+  EXPECT_TRUE(report_.LoadFromFile(path, false));
+
+  // A new rectangle is framed all round, as the engine draws it; a side taken off leaves three.
+  const ObjRef rect = doc.AddObject(data, QStringLiteral("Rectangle"), 150, 0);
+  ASSERT_FALSE(doc.Object(rect).Has(QStringLiteral("Frame")));
+  for (const QString& side : {QStringLiteral("Vlevo"), QStringLiteral("Nahoře"), QStringLiteral("Vpravo"), QStringLiteral("Dole")})
+    EXPECT_TRUE(frameBox(side)->isChecked()) << side.toStdString();
+  QTest::mouseClick(frameBox(QStringLiteral("Vlevo")), Qt::LeftButton);
+  EXPECT_EQ(doc.Object(rect).Attr(QStringLiteral("Frame")), QStringLiteral("Top,Right,Bottom"));
+  // A missing width shows the engine's own, not nought.
+  ASSERT_FALSE(doc.Object(rect).Has(QStringLiteral("FrameWidth")));
+  EXPECT_EQ(PropEditor<QDoubleSpinBox>(props, QStringLiteral("Šířka rámečku (mm)"))->text(), QStringLiteral("0,20 mm"));
+
+  // The band: its type among Czech names.
+  doc.Select({});
+  doc.SetCurrentBand(data);
+  EXPECT_EQ(PropEditor<QComboBox>(props, QStringLiteral("Druh pásu"))->currentText(), QStringLiteral("Data"));
+  noEnglish();
+
+  // The page: orientation and paper from drop-downs, the sides following them.
+  w.findChild<QAction*>(QStringLiteral("Akce_VlastnostiSestavy"))->trigger();
+  EXPECT_EQ(PropEditor<QComboBox>(props, QStringLiteral("Papír"))->currentText(), QStringLiteral("A4"));
+  noEnglish();
+  ChooseInCombo(props, QStringLiteral("Orientace"), QStringLiteral("Na šířku"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Orientation")), QStringLiteral("Landscape"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("297"));
+  PickInCombo(props, QStringLiteral("Papír"), QStringLiteral("A5"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("PaperSize")), QStringLiteral("11"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("210"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Height")), QStringLiteral("148"));
+  EXPECT_EQ(doc.UndoName(), QStringLiteral("Změnit papír"));
+  EXPECT_EQ(PropEditor<QDoubleSpinBox>(props, QStringLiteral("Šířka papíru (mm)"))->text(), QStringLiteral("210,00 mm"));
+  // A custom paper keeps its sides and stays custom, though they are those of A5.
+  PickInCombo(props, QStringLiteral("Papír"), QStringLiteral("Vlastní"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("PaperSize")), QStringLiteral("256"));
+  EXPECT_EQ(doc.Page().Attr(QStringLiteral("Width")), QStringLiteral("210"));
+  EXPECT_EQ(PropEditor<QComboBox>(props, QStringLiteral("Papír"))->currentText(), QStringLiteral("Vlastní"));
+  EXPECT_TRUE(script.errors.empty()) << script.errors.front().toStdString();
+}
+
+TEST_F(DesignerWindowTest, TheUndoMenuNamesItsStepAndCtrlShiftZRedoes) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  auto* undo = w.findChild<QAction*>(QStringLiteral("Akce_Zpet"));
+  auto* redo = w.findChild<QAction*>(QStringLiteral("Akce_Znovu"));
+  ASSERT_TRUE(undo && redo);
+  auto shown = [](QAction* a) { return a->text().remove(u'&'); };
+  EXPECT_EQ(shown(undo), QStringLiteral("Zpět"));
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_EQ(shown(redo), QStringLiteral("Znovu"));
+  EXPECT_FALSE(redo->isEnabled());
+
+  const ObjRef rok{DataBand(doc), 1};
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(rok).center().toPoint());
+  canvas->setFocus();
+  QTest::keyClick(canvas, Qt::Key_Right);
+  EXPECT_EQ(shown(undo), QStringLiteral("Zpět: Přesunout"));
+  EXPECT_TRUE(undo->isEnabled());
+  QTest::keyClick(canvas, Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(shown(undo), QStringLiteral("Zpět: Změnit velikost"));
+  const QByteArray resized = doc.Bytes();
+
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(shown(undo), QStringLiteral("Zpět: Přesunout"));
+  EXPECT_EQ(shown(redo), QStringLiteral("Znovu: Změnit velikost"));
+  EXPECT_TRUE(redo->isEnabled());
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(doc.Bytes(), resized);
+  EXPECT_EQ(shown(undo), QStringLiteral("Zpět: Změnit velikost"));
+  EXPECT_EQ(shown(redo), QStringLiteral("Znovu"));
+  EXPECT_FALSE(redo->isEnabled());
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(shown(undo), QStringLiteral("Zpět"));
+  EXPECT_FALSE(undo->isEnabled());
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(shown(undo), QStringLiteral("Zpět: Přesunout"));
+}
+
+TEST_F(DesignerWindowTest, ObjectsCopiedInOneDesignerPasteInAnother) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow first(options.Host(report_));
+  first.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&first));
+  QApplication::setActiveWindow(&first);
+  const ObjRef heading{0, 0};
+  ASSERT_EQ(first.Doc().Object(heading).text, QStringLiteral("Seznam filmů"));
+  QTest::mouseClick(first.Canvas(), Qt::LeftButton, {}, first.Canvas()->ObjectPx(heading).center().toPoint());
+  ASSERT_EQ(first.Doc().Selection(), std::vector<ObjRef>{heading});
+  QTest::keyClick(&first, Qt::Key_C, Qt::ControlModifier);
+  first.hide();
+
+  // A second window on a new report: a band, then Ctrl+V.
+  DesignerHost host;
+  host.DataSet = &films_;
+  TRptDesignerWindow second(host);
+  second.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&second));
+  QApplication::setActiveWindow(&second);
+  ASSERT_EQ(second.Doc().BandCount(), 0);
+  second.findChild<QAction*>(QStringLiteral("Akce_PridatReportTitle"))->trigger();
+  ASSERT_EQ(second.Doc().BandCount(), 1);
+  EXPECT_TRUE(second.findChild<QAction*>(QStringLiteral("Akce_Vlozit"))->isEnabled());
+  QTest::keyClick(&second, Qt::Key_V, Qt::ControlModifier);
+  ASSERT_EQ(second.Doc().Band(0).children.size(), 1u);
+  const XmlNode& pasted = second.Doc().Band(0).children[0];
+  EXPECT_EQ(pasted.text, QStringLiteral("Seznam filmů"));
+  EXPECT_EQ(pasted.Attr(QStringLiteral("Size")), QStringLiteral("18"));
+  EXPECT_EQ(pasted.Attr(QStringLiteral("Bold")), QStringLiteral("1"));
+  EXPECT_EQ(second.findChild<QAction*>(QStringLiteral("Akce_Zpet"))->text().remove(u'&'), QStringLiteral("Zpět: Vložit"));
 }
 
 }  // namespace
