@@ -1,5 +1,6 @@
 #include "designer_canvas.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include "designer_fields.h"
 
 namespace rpt {
 
@@ -191,7 +194,7 @@ void DesignCanvas::PaintObject(QPainter& p, const XmlNode& n, const QRectF& r) c
   if (AttrFlag(n, "WordWrap")) flags |= Qt::TextWordWrap;
   p.save();
   p.setClipRect(r.adjusted(-1, -1, 1, 1));
-  p.drawText(r, flags, n.text);
+  p.drawText(r, flags, CanvasText(n.text, FieldNames));
   p.restore();
 }
 
@@ -321,6 +324,19 @@ void DesignCanvas::mouseReleaseEvent(QMouseEvent* event) {
   update();
 }
 
+void DesignCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
+  const ObjRef hit = event->button() == Qt::LeftButton ? ObjectAt(event->position()) : ObjRef{};
+  if (hit.band >= 0) emit ObjectDoubleClicked(hit);
+  else QWidget::mouseDoubleClickEvent(event);
+}
+
+void DesignCanvas::contextMenuEvent(QContextMenuEvent* event) {
+  // The object under the mouse is the one the menu is about.
+  const ObjRef hit = ObjectAt(event->pos());
+  if (hit.band >= 0 && !doc_.IsSelected(hit)) doc_.Select({hit});
+  emit MenuRequested(event->globalPos(), hit.band >= 0 ? hit.band : BandAt(event->pos()));
+}
+
 void DesignCanvas::keyPressEvent(QKeyEvent* event) {
   double dx = 0, dy = 0;
   switch (event->key()) {
@@ -352,7 +368,7 @@ void DesignCanvas::dropEvent(QDropEvent* event) {
   if (band < 0) return;
   const QString field = QString::fromUtf8(event->mimeData()->data(QLatin1String(FieldList::kMime)));
   const QPointF mm = ToMm(band, event->position());
-  doc_.AddField(band, field, mm.x(), mm.y());
+  doc_.AddFieldWithCaption(band, field, FieldCaption(field), mm.x(), mm.y());
   event->acceptProposedAction();
 }
 
@@ -370,7 +386,7 @@ QStringList FieldList::mimeTypes() const { return {QLatin1String(kMime)}; }
 
 QMimeData* FieldList::mimeData(const QList<QListWidgetItem*>& items) const {
   auto* data = new QMimeData;
-  if (!items.isEmpty()) data->setData(QLatin1String(kMime), items.front()->text().toUtf8());
+  if (!items.isEmpty()) data->setData(QLatin1String(kMime), items.front()->data(Qt::UserRole).toString().toUtf8());
   return data;
 }
 

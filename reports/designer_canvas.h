@@ -52,11 +52,19 @@ class DesignCanvas : public QWidget {
   void SetTool(const QString& kind) { tool_ = kind; }
   std::function<void(int band, QPointF mm)> InsertImage;  // asks for the file
   std::function<void()> ToolUsed;
+  // The data set's fields: a reference to one is shown by its caption.
+  QStringList FieldNames;
 
   void Relayout();
   QSize sizeHint() const override;
 
+ signals:
+  void ObjectDoubleClicked(ObjRef ref);
+  void MenuRequested(QPoint global, int band);
+
  protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -86,7 +94,8 @@ class DesignCanvas : public QWidget {
   mutable int imageDecodes_ = 0;
 };
 
-// The data set's field names, dragged out as field references.
+// The data set's fields by their captions (an item's Qt::UserRole holds the field name),
+// dragged out as field references.
 class FieldList : public QListWidget {
   Q_OBJECT
 

@@ -113,10 +113,10 @@ TEST_F(DesignerWindowTest, AUserEditsAReportWithMouseAndKeys) {
   std::vector<QByteArray> states{doc.Bytes()};
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Návrhář sestav – Seznam filmů"));
 
-  // A double click on "Rezie" in the field list puts it on the data band.
+  // A double click on "Režie" (the field Rezie) in the field list puts it on the data band.
   auto* fields = w.findChild<QListWidget*>(QStringLiteral("SeznamPoli"));
   ASSERT_TRUE(fields);
-  QListWidgetItem* rezie = fields->findItems(QStringLiteral("Rezie"), Qt::MatchExactly).value(0);
+  QListWidgetItem* rezie = fields->findItems(QStringLiteral("Režie"), Qt::MatchExactly).value(0);
   ASSERT_TRUE(rezie);
   const QPoint at = fields->visualItemRect(rezie).center();
   QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, at);
