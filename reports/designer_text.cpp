@@ -84,8 +84,10 @@ void ExpressionAssist::Open() {
   list->resize(240, 260);
   list->move(box_->viewport()->mapToGlobal(at.bottomLeft()));
   list_ = list;
+  // Focused before it shows, so the box hears that a popup took the focus, not that the
+  // user left it.
+  list->setFocus(Qt::PopupFocusReason);
   list->show();
-  list->setFocus();
 }
 
 void ExpressionAssist::Insert(const QString& text) {

@@ -90,7 +90,7 @@ void StructureTree::Picked() {
 
 void StructureTree::contextMenuEvent(QContextMenuEvent* event) {
   // The row under the mouse is the one the menu is about.
-  QTreeWidgetItem* item = itemAt(viewport()->mapFrom(this, event->pos()));
+  QTreeWidgetItem* item = itemAt(event->pos());  // the viewport's coordinates
   if (item && !item->isSelected()) setCurrentItem(item);
   if (MenuRequested) MenuRequested(event->globalPos());
 }
