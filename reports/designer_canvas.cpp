@@ -326,8 +326,9 @@ void DesignCanvas::mouseReleaseEvent(QMouseEvent* event) {
 
 void DesignCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
   const ObjRef hit = event->button() == Qt::LeftButton ? ObjectAt(event->position()) : ObjRef{};
-  if (hit.band >= 0) emit ObjectDoubleClicked(hit);
-  else QWidget::mouseDoubleClickEvent(event);
+  if (hit.band < 0) return QWidget::mouseDoubleClickEvent(event);
+  if (!doc_.IsSelected(hit)) doc_.Select({hit});
+  emit ObjectDoubleClicked(hit);
 }
 
 void DesignCanvas::contextMenuEvent(QContextMenuEvent* event) {

@@ -14,21 +14,22 @@ constexpr const char* kDataSet = "RptDataset1";
 struct FieldInfo {
   const char* name;
   const char16_t* caption;
-  bool numeric;
+  bool summed;    // a sum and an average mean something (running time)
+  bool compared;  // the least and the greatest do (year, running time)
 };
 
 // The grid's column captions; the reports library cannot ask the application for them.
 constexpr std::array<FieldInfo, 10> kFields{{
-    {"Id", u"Id", true},
-    {"Titul", u"Titul", false},
-    {"Rok", u"Rok", true},
-    {"Stopaz", u"Stopáž", true},
-    {"Zanr", u"Žánr", false},
-    {"Puvod", u"Původ", false},
-    {"Rezie", u"Režie", false},
-    {"Obsazeni", u"Obsazení", false},
-    {"Koment", u"Komentář", false},
-    {"Umisteni", u"Umístění", false},
+    {"Id", u"Id", false, false},
+    {"Titul", u"Titul", false, false},
+    {"Rok", u"Rok", false, true},
+    {"Stopaz", u"Stopáž", true, true},
+    {"Zanr", u"Žánr", false, false},
+    {"Puvod", u"Původ", false, false},
+    {"Rezie", u"Režie", false, false},
+    {"Obsazeni", u"Obsazení", false, false},
+    {"Koment", u"Komentář", false, false},
+    {"Umisteni", u"Umístění", false, false},
 }};
 
 const FieldInfo* Find(const QString& field) {
@@ -89,7 +90,7 @@ std::vector<InsertItem> ExpressionItems(const QStringList& fieldNames) {
   for (const auto& [kind, text] : fixed) items.push_back({KindCaption(kind), QLatin1String(text)});
   for (const SegKind kind : {SegKind::Sum, SegKind::Avg, SegKind::Min, SegKind::Max})
     for (const QString& f : fieldNames)
-      if (NumericField(f))
+      if (kind == SegKind::Sum || kind == SegKind::Avg ? SummedField(f) : ComparedField(f))
         items.push_back({QStringLiteral("%1 %2").arg(KindCaption(kind), FieldCaption(f)),
                          QStringLiteral("[%1(%2)]").arg(QLatin1String(KindKeyword(kind)), FieldRef(f).mid(1).chopped(1))});
   return items;
@@ -100,9 +101,14 @@ QString FieldCaption(const QString& field) {
   return f ? QString::fromUtf16(f->caption) : field;
 }
 
-bool NumericField(const QString& field) {
+bool SummedField(const QString& field) {
   const FieldInfo* f = Find(field);
-  return f && f->numeric;
+  return f && f->summed;
+}
+
+bool ComparedField(const QString& field) {
+  const FieldInfo* f = Find(field);
+  return f && f->compared;
 }
 
 std::vector<std::pair<qsizetype, qsizetype>> BracketSpans(const QString& text) {

@@ -13,8 +13,10 @@ namespace rpt {
 // The caption of a catalogue field ("Stopaz" -> "Stopáž"); a field the catalogue does not
 // have keeps its name.
 QString FieldCaption(const QString& field);
-// Whether a catalogue field holds numbers worth adding up or comparing.
-bool NumericField(const QString& field);
+// Whether a catalogue field holds numbers worth adding up (running time), or worth
+// asking for the least and the greatest (year, running time).
+bool SummedField(const QString& field);
+bool ComparedField(const QString& field);
 // The template text that refers to a field: [RptDataset1."Stopaz"].
 QString FieldRef(const QString& field);
 
