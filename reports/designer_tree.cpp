@@ -27,25 +27,34 @@ QTreeWidgetItem* StructureTree::ItemOf(ObjRef ref) const {
 }
 
 void StructureTree::Rebuild() {
-  syncing_ = true;
-  // Rebuilt whole: a change may add, remove or reorder bands and objects anywhere.
-  clear();
+  // Most changes move or resize and leave the rows as they are; only a change of the rows
+  // rebuilds them, whole, since it may add, remove or reorder bands and objects anywhere.
+  std::vector<QStringList> rows;
   for (int b = 0; b < doc_.BandCount(); ++b) {
     const XmlNode& band = doc_.Band(b);
-    auto* item = new QTreeWidgetItem(this);
-    item->setText(0, QStringLiteral("%1: %2").arg(BandLabel(band.Attr(QStringLiteral("Type"))), band.Attr(QStringLiteral("Name"))));
-    item->setData(0, kBandRole, b);
-    item->setData(0, kIndexRole, -1);
-    for (int i = 0; i < static_cast<int>(band.children.size()); ++i) {
-      const XmlNode& n = band.children[i];
-      auto* child = new QTreeWidgetItem(item);
-      child->setText(0, n.Attr(QStringLiteral("Name"), n.name));
-      child->setData(0, kBandRole, b);
-      child->setData(0, kIndexRole, i);
-    }
+    QStringList texts{QStringLiteral("%1: %2").arg(BandLabel(band.Attr(QStringLiteral("Type"))), band.Attr(QStringLiteral("Name")))};
+    for (const XmlNode& n : band.children) texts << n.Attr(QStringLiteral("Name"), n.name);
+    rows.push_back(std::move(texts));
   }
-  expandAll();
-  syncing_ = false;
+  if (rows != rows_) {
+    syncing_ = true;
+    clear();
+    for (int b = 0; b < static_cast<int>(rows.size()); ++b) {
+      auto* item = new QTreeWidgetItem(this);
+      item->setText(0, rows[b].front());
+      item->setData(0, kBandRole, b);
+      item->setData(0, kIndexRole, -1);
+      for (int i = 1; i < rows[b].size(); ++i) {
+        auto* child = new QTreeWidgetItem(item);
+        child->setText(0, rows[b][i]);
+        child->setData(0, kBandRole, b);
+        child->setData(0, kIndexRole, i - 1);
+      }
+    }
+    expandAll();
+    rows_ = std::move(rows);
+    syncing_ = false;
+  }
   ShowSelection();
 }
 

@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <vector>
 
 #include "designer_doc.h"
 
@@ -34,6 +35,7 @@ class StructureTree : public QTreeWidget {
   void Picked();
 
   DesignerDoc& doc_;
+  std::vector<QStringList> rows_;  // the texts shown, band by band: the band, then its objects
   bool syncing_ = false;
 };
 
