@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -17,13 +18,17 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
 
 #include "designer_canvas.h"
+#include "designer_fields.h"
 #include "designer_ruler.h"
+#include "designer_text.h"
+#include "designer_tree.h"
 #include "designer_wizard.h"
 #include "interaction.h"
 #include "prepare.h"
@@ -57,14 +62,33 @@ TRptDesignerWindow::TRptDesignerWindow(DesignerHost host, QWidget* parent) : QDi
   leftLayout->addWidget(new QLabel(QStringLiteral("Pole dat (přetáhněte na pás):"), left));
   fields_ = new FieldList(left);
   leftLayout->addWidget(fields_);
-  if (host_.DataSet)
-    for (const QString& f : host_.DataSet->FieldNames()) fields_->addItem(f);
-  connect(fields_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { AddFieldToCurrentBand(item->text()); });
+  const QStringList fieldNames = host_.DataSet ? host_.DataSet->FieldNames() : QStringList();
+  for (const QString& f : fieldNames) {
+    auto* item = new QListWidgetItem(FieldCaption(f), fields_);
+    item->setData(Qt::UserRole, f);
+  }
+  connect(fields_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { AddFieldToCurrentBand(item->data(Qt::UserRole).toString()); });
+  leftLayout->addWidget(new QLabel(QStringLiteral("Struktura sestavy:"), left));
+  auto* tree = new StructureTree(doc_, left);
+  leftLayout->addWidget(tree);
 
   scroll_ = new QScrollArea(split);
   canvas_ = new DesignCanvas(doc_, scroll_);
   scroll_->setWidget(canvas_);
   scroll_->setWidgetResizable(false);
+  canvas_->FieldNames = fieldNames;
+  connect(canvas_, &DesignCanvas::ObjectDoubleClicked, this,
+          [this, fieldNames](ObjRef ref) { InplaceTextEditor::Open(canvas_, doc_, ref, fieldNames); });
+  auto showProperties = [this] {
+    props_->setFocus();
+    if (props_->rowCount() > 0) props_->setCurrentCell(0, 1);
+  };
+  connect(canvas_, &DesignCanvas::MenuRequested, this,
+          [this, showProperties](QPoint global, int band) { ShowObjectMenu(this, doc_, global, band, showProperties); });
+  tree->MenuRequested = [this, showProperties](QPoint global) {
+    ShowObjectMenu(this, doc_, global, doc_.CurrentBand(), showProperties);
+  };
   canvas_->InsertImage = [this](int band, QPointF mm) {
     const QString path = Interaction().ChooseImageFile(lastFolder_.isEmpty() ? SesFolder() : lastFolder_);
     if (path.isEmpty()) return;
@@ -98,7 +122,10 @@ TRptDesignerWindow::TRptDesignerWindow(DesignerHost host, QWidget* parent) : QDi
   rightLayout->addWidget(text_, 1);
   auto* apply = new QPushButton(QStringLiteral("Použít text"), right);
   apply->setObjectName(QStringLiteral("Tl_PouzitText"));
-  rightLayout->addWidget(apply);
+  auto* textButtons = new QHBoxLayout;
+  textButtons->addWidget(apply, 1);
+  textButtons->addWidget(ExpressionAssist::Attach(text_, fieldNames)->MakeButton(right));
+  rightLayout->addLayout(textButtons);
   connect(apply, &QPushButton::clicked, this, &TRptDesignerWindow::ApplyText);
   text_->installEventFilter(this);
   connect(props_, &QTableWidget::itemChanged, this, &TRptDesignerWindow::PropertyEdited);

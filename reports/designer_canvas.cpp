@@ -1,7 +1,6 @@
 #include "designer_canvas.h"
 
-#include "designer_paint.h"
-
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -11,6 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include "designer_fields.h"
+#include "designer_paint.h"
 
 namespace rpt {
 
@@ -51,7 +53,9 @@ DesignCanvas::DesignCanvas(DesignerDoc& doc, QWidget* parent)
       doc_(doc),
       scale_(96.0 / 25.4),
       rubber_(new QRubberBand(QRubberBand::Rectangle, this)),
-      painting_(std::make_unique<CanvasPainting>([this](const QString& base64) -> const QImage& { return Decoded(base64); })) {
+      painting_(std::make_unique<CanvasPainting>(
+          [this](const QString& base64) -> const QImage& { return Decoded(base64); },
+          [this](const XmlNode& object) { return CanvasText(object.text, FieldNames); })) {
   setObjectName(QStringLiteral("Plocha"));
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
@@ -412,6 +416,21 @@ void DesignCanvas::wheelEvent(QWheelEvent* event) {
   event->accept();
   if (Zoom() != before && ZoomChanged) ZoomChanged();
 }
+
+void DesignCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
+  const ObjRef hit = event->button() == Qt::LeftButton ? ObjectAt(event->position()) : ObjRef{};
+  if (hit.band < 0) return QWidget::mouseDoubleClickEvent(event);
+  if (!doc_.IsSelected(hit)) doc_.Select({hit});
+  emit ObjectDoubleClicked(hit);
+}
+
+void DesignCanvas::contextMenuEvent(QContextMenuEvent* event) {
+  // The object under the mouse is the one the menu is about.
+  const ObjRef hit = ObjectAt(event->pos());
+  if (hit.band >= 0 && !doc_.IsSelected(hit)) doc_.Select({hit});
+  emit MenuRequested(event->globalPos(), hit.band >= 0 ? hit.band : BandAt(event->pos()));
+}
+
 void DesignCanvas::keyPressEvent(QKeyEvent* event) {
   double dx = 0, dy = 0;
   switch (event->key()) {
@@ -443,7 +462,7 @@ void DesignCanvas::dropEvent(QDropEvent* event) {
   if (band < 0) return;
   const QString field = QString::fromUtf8(event->mimeData()->data(QLatin1String(FieldList::kMime)));
   const QPointF mm = ToMm(band, event->position());
-  doc_.AddField(band, field, mm.x(), mm.y());
+  doc_.AddFieldWithCaption(band, field, FieldCaption(field), mm.x(), mm.y());
   event->acceptProposedAction();
 }
 
@@ -461,7 +480,7 @@ QStringList FieldList::mimeTypes() const { return {QLatin1String(kMime)}; }
 
 QMimeData* FieldList::mimeData(const QList<QListWidgetItem*>& items) const {
   auto* data = new QMimeData;
-  if (!items.isEmpty()) data->setData(QLatin1String(kMime), items.front()->text().toUtf8());
+  if (!items.isEmpty()) data->setData(QLatin1String(kMime), items.front()->data(Qt::UserRole).toString().toUtf8());
   return data;
 }
 

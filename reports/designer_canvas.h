@@ -24,8 +24,6 @@ const std::vector<std::pair<BandType, QString>>& BandLabels();
 QString BandLabel(const QString& type);
 // A flag attribute read as the engine reads it: "1" or "true".
 bool AttrFlag(const XmlNode& n, const char* key);
-// The text a text object shows on the canvas; the one place where it is decided.
-QString CanvasText(const XmlNode& n);
 
 class CanvasPainting;
 
@@ -71,11 +69,19 @@ class DesignCanvas : public QWidget {
   void SetTool(const QString& kind) { tool_ = kind; }
   std::function<void(int band, QPointF mm)> InsertImage;  // asks for the file
   std::function<void()> ToolUsed;
+  // The data set's fields: a reference to one is shown by its caption.
+  QStringList FieldNames;
 
   void Relayout();
   QSize sizeHint() const override;
 
+ signals:
+  void ObjectDoubleClicked(ObjRef ref);
+  void MenuRequested(QPoint global, int band);
+
  protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -120,7 +126,8 @@ class DesignCanvas : public QWidget {
   mutable int imageDecodes_ = 0;
 };
 
-// The data set's field names, dragged out as field references.
+// The data set's fields by their captions (an item's Qt::UserRole holds the field name),
+// dragged out as field references.
 class FieldList : public QListWidget {
   Q_OBJECT
 

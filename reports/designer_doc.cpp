@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace rpt {
@@ -306,7 +307,7 @@ void DesignerDoc::ResizeSelection(double dw, double dh, bool fine) {
 }
 
 void DesignerDoc::ResizeSelectionSides(unsigned sides, double dx, double dy, bool fine) {
-  Change([&] {
+  Change(QStringLiteral("Změnit velikost"), [&] {
     for (const ObjRef& r : selection_) {
       const QRectF rect = ObjectRect(r);
       double left = rect.left(), top = rect.top(), right = rect.right(), bottom = rect.bottom();
@@ -324,7 +325,7 @@ void DesignerDoc::ResizeSelectionSides(unsigned sides, double dx, double dy, boo
 void DesignerDoc::SetBandHeight(int band, double height, bool fine) {
   if (band < 0 || band >= BandCount()) return;
   const double h = std::clamp(fine ? height : Snapped(height), 0.0, kMaxLength);
-  Change([&] { MutableBand(band).SetAttr(QStringLiteral("Height"), FormatMm(h)); });
+  Change(QStringLiteral("Změnit výšku pásu"), [&] { MutableBand(band).SetAttr(QStringLiteral("Height"), FormatMm(h)); });
 }
 
 void DesignerDoc::MoveSelectionTo(int band, const std::vector<QPointF>& topLefts) {
@@ -730,6 +731,116 @@ void DesignerDoc::MoveBand(int band, int delta) {
   });
   currentBand_ = to;
   emit SelectionChanged();
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+// Moves the chosen children of a band to its end or its start, each kept in the band's
+// order; returns their new indices by old index.
+std::vector<std::pair<int, int>> Reorder(XmlNode& band, std::vector<int> picked, bool toFront) {
+  std::sort(picked.begin(), picked.end());
+  std::vector<XmlNode> moved, others;
+  for (int i = 0; i < static_cast<int>(band.children.size()); ++i)
+    (std::binary_search(picked.begin(), picked.end(), i) ? moved : others).push_back(std::move(band.children[i]));
+  const int first = toFront ? static_cast<int>(others.size()) : 0;
+  std::vector<std::pair<int, int>> map;
+  for (int k = 0; k < static_cast<int>(picked.size()); ++k) map.emplace_back(picked[k], first + k);
+  band.children.clear();
+  auto append = [&](std::vector<XmlNode>& v) {
+    for (XmlNode& n : v) band.children.push_back(std::move(n));
+  };
+  if (toFront) {
+    append(others);
+    append(moved);
+  } else {
+    append(moved);
+    append(others);
+  }
+  return map;
+}
+
+}  // namespace
+
+void DesignerDoc::BringSelectionToFront() { ReorderSelection(true); }
+
+void DesignerDoc::SendSelectionToBack() { ReorderSelection(false); }
+
+void DesignerDoc::ReorderSelection(bool toFront) {
+  if (selection_.empty()) return;
+  Change(toFront ? QStringLiteral("Do popředí") : QStringLiteral("Do pozadí"), [&] {
+    std::map<std::pair<int, int>, int> moved;  // (band, old index) -> new index
+    for (int b = 0; b < BandCount(); ++b) {
+      std::vector<int> picked;
+      for (const ObjRef& r : selection_)
+        if (r.band == b) picked.push_back(r.index);
+      if (picked.empty()) continue;
+      for (const auto& [from, to] : Reorder(MutableBand(b), picked, toFront)) moved[{b, from}] = to;
+    }
+    for (ObjRef& r : selection_) r.index = moved.at({r.band, r.index});
+  });
+}
+
+ObjRef DesignerDoc::AddFieldWithCaption(int band, const QString& field, const QString& caption, double left, double top,
+                                        const QString& dataSet) {
+  if (band < 0 || band >= BandCount()) return {};
+  if (Band(band).Attr(QStringLiteral("Type")) != QLatin1String("MasterData")) return AddField(band, field, left, top, dataSet);
+  int header = -1;
+  for (int b = 0; b < BandCount() && header < 0; ++b)
+    if (Band(b).Attr(QStringLiteral("Type")) == QLatin1String("ColumnHeader")) header = b;
+  if (!RoomForObjects(band, 2) || (header >= 0 && !RoomForObjects(header, 1)) || (header < 0 && BandCount() >= kMaxBandsPerPage))
+    return {};
+  QString base = field;
+  base.remove(QRegularExpression(QStringLiteral("[^\\w]")));
+  if (base.isEmpty()) base = QStringLiteral("Pole");
+  XmlNode bound = MakeObject(QStringLiteral("Text"), base, left, top);
+  bound.text = QStringLiteral("[%1.\"%2\"]").arg(dataSet, field);
+  const QRectF r(Num(bound, "Left"), Num(bound, "Top"), Num(bound, "Width"), Num(bound, "Height"));
+  XmlNode label = MakeObject(QStringLiteral("Text"), QStringLiteral("Hl") + base, 0, 0);
+  SetRect(label, QRectF(r.left(), 0, r.width(), r.height()));
+  label.SetAttr(QStringLiteral("Bold"), QStringLiteral("1"));
+  // A caption is literal text: a bracket in it must not read as an expression.
+  label.text = QString(caption).replace(u'[', QStringLiteral("[["));
+  ObjRef ref;
+  Change(QStringLiteral("Vložit pole"), [&] {
+    XmlNode& page = MutablePage();
+    if (header < 0) {
+      // At its place in the usual order: after the page header, before groups and data.
+      const int order = TypeOrder(QStringLiteral("ColumnHeader"));
+      header = BandCount();
+      for (int b = 0; b < BandCount(); ++b)
+        if (TypeOrder(Band(b).Attr(QStringLiteral("Type"))) > order) {
+          header = b;
+          break;
+        }
+      XmlNode n;
+      n.name = QStringLiteral("Band");
+      n.SetAttr(QStringLiteral("Type"), QStringLiteral("ColumnHeader"));
+      QString name;
+      for (int i = 1;; ++i) {
+        name = QStringLiteral("ColumnHeader%1").arg(i);
+        bool used = false;
+        for (int b = 0; b < BandCount(); ++b) used = used || Band(b).Attr(QStringLiteral("Name")) == name;
+        if (!used) break;
+      }
+      n.SetAttr(QStringLiteral("Name"), name);
+      n.SetAttr(QStringLiteral("Height"), FormatMm(r.height() + 2));
+      const std::vector<int> idx = BandChildIndices();
+      const int at = header < static_cast<int>(idx.size()) ? idx[header] : static_cast<int>(page.children.size());
+      page.children.insert(page.children.begin() + at, std::move(n));
+      if (header <= band) ++band;
+      selection_.clear();
+    }
+    XmlNode& h = MutableBand(header);
+    if (Num(h, "Height") < r.height()) h.SetAttr(QStringLiteral("Height"), FormatMm(r.height()));
+    h.children.push_back(std::move(label));
+    auto& kids = MutableBand(band).children;
+    kids.push_back(std::move(bound));
+    ref = {band, static_cast<int>(kids.size()) - 1};
+  });
+  Select({ref});
+  return ref;
 }
 
 }  // namespace rpt

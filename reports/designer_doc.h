@@ -110,6 +110,16 @@ class DesignerDoc : public QObject {
   ObjRef AddField(int band, const QString& field, double left, double top, const QString& dataSet = QStringLiteral("RptDataset1"));
   ObjRef AddImage(int band, const QByteArray& imageData, double left, double top);
 
+  // The paint order within a band: the selected objects go last (on top) or first, in
+  // their order; one undo step each.
+  void BringSelectionToFront();
+  void SendSelectionToBack();
+  // A field dropped on a data band: the bound text there and, in the column header band
+  // (added when the page has none), its caption above it at the same left and width; one
+  // undo step. Returns the bound text, selected.
+  ObjRef AddFieldWithCaption(int band, const QString& field, const QString& caption, double left, double top,
+                             const QString& dataSet = QStringLiteral("RptDataset1"));
+
   // Properties: an empty value removes the attribute. A value the engine could not read
   // is refused (false, with its Czech reason) and leaves the template as it was.
   bool SetObjectAttr(ObjRef ref, const QString& key, const QString& value, QString* error = nullptr);
@@ -176,6 +186,7 @@ class DesignerDoc : public QObject {
   bool RoomForObjects(int band, size_t count) const;
   QString UniqueName(const QString& base) const;
   void DropInvalidSelection();
+  void ReorderSelection(bool toFront);
 
   XmlNode root_;
   XmlNode saved_;

@@ -8,9 +8,9 @@
 
 namespace rpt {
 
-QString CanvasText(const XmlNode& n) { return n.text; }
-
-CanvasPainting::CanvasPainting(Decode decode) : decode_(std::move(decode)) { Clear(); }
+CanvasPainting::CanvasPainting(Decode decode, Shown shown) : decode_(std::move(decode)), shown_(std::move(shown)) {
+  Clear();
+}
 
 CanvasPainting::~CanvasPainting() = default;
 
@@ -63,7 +63,7 @@ CanvasPainting::Laid& CanvasPainting::Get(const DesignerDoc& doc, ObjRef ref) {
   o.left = o.top = 0;
   o.stretch = o.hideEmpty = false;
   laid.band.stretch = false;
-  laid.text = CanvasText(node);
+  laid.text = shown_(node);
   laid.ok = true;
   Lay(laid);
   return laid;

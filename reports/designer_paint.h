@@ -22,7 +22,9 @@ class CanvasPainting {
  public:
   // Decodes an embedded image (base64), remembered by the canvas.
   using Decode = std::function<const QImage&(const QString& base64)>;
-  explicit CanvasPainting(Decode decode);
+  // The text a text object shows on the canvas; the one place where it is decided.
+  using Shown = std::function<QString(const XmlNode& object)>;
+  CanvasPainting(Decode decode, Shown shown);
   ~CanvasPainting();
 
   // Forgets what was laid out: the document changed.
@@ -43,6 +45,7 @@ class CanvasPainting {
   void Lay(Laid& laid);
 
   Decode decode_;
+  Shown shown_;
   PreparedReport report_;  // the fonts and images the items refer to
   std::unique_ptr<TextMeasure> measure_;
   std::unique_ptr<BandLayout> layout_;

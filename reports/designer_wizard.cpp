@@ -18,20 +18,15 @@
 #include <vector>
 
 #include "designer_doc.h"
+#include "designer_fields.h"
 #include "interaction.h"
 
 namespace rpt {
 
 namespace {
 
-const std::pair<const char*, const char16_t*> kCaptions[] = {
-    {"Id", u"Id"},       {"Titul", u"Titul"},       {"Rok", u"Rok"},       {"Stopaz", u"Stopáž"},
-    {"Zanr", u"Žánr"},   {"Puvod", u"Původ"},       {"Rezie", u"Režie"},   {"Obsazeni", u"Obsazení"},
-    {"Koment", u"Komentář"}, {"Umisteni", u"Umístění"}};
-
 const QString kDataSet = QStringLiteral("RptDataset1");
 
-QString FieldRef(const QString& field) { return QStringLiteral("[%1.\"%2\"]").arg(kDataSet, field); }
 
 // Numbers get a narrow right-aligned column of their own width (hundredths of a mm);
 // 0 for a text.
@@ -155,21 +150,6 @@ class Builder {
 void Set(XmlNode& n, const char* key, const QString& value) { n.SetAttr(QLatin1String(key), value); }
 
 }  // namespace
-
-const QStringList& CatalogueFields() {
-  static const QStringList fields = [] {
-    QStringList f;
-    for (const auto& [name, caption] : kCaptions) f << QLatin1String(name);
-    return f;
-  }();
-  return fields;
-}
-
-QString FieldCaption(const QString& field) {
-  for (const auto& [name, caption] : kCaptions)
-    if (field == QLatin1String(name)) return QString::fromUtf16(caption);
-  return field;
-}
 
 XmlNode BuildWizardTemplate(const WizardChoice& choice, const XmlNode& blank, const QString& font) {
   XmlNode root = blank;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "designer_fields.h"
 #include "template.h"
 
 class QComboBox;
@@ -21,10 +22,6 @@ class QStackedWidget;
 
 namespace rpt {
 
-// The catalogue's fields in the grid's order.
-const QStringList& CatalogueFields();
-// The grid's Czech caption of a catalogue field; the name itself for another field.
-QString FieldCaption(const QString& field);
 
 enum class WizardLayout { List, GroupedList, Card };
 

@@ -495,5 +495,42 @@ TEST(DesignerDoc, CopiedObjectsPasteInAnotherDocumentAndForeignClipboardTextIsIg
   clipboard->clear();
 }
 
+// Several objects in several bands go to the front or back of their own bands together,
+// in the order they had, and the selection follows them.
+TEST(DesignerDoc, FrontAndBackReorderEachBandAndKeepTheSelection) {
+  DesignerDoc doc;
+  Loaded(doc, "SeznamFilmu.ksr");
+  const int data = DataBand(doc), header = data - 1;
+  auto names = [&](int band) {
+    QStringList out;
+    for (const XmlNode& n : doc.Band(band).children) out << n.Attr(QStringLiteral("Name"));
+    return out;
+  };
+  const QStringList dataBefore = names(data), headerBefore = names(header);
+  ASSERT_EQ(dataBefore, (QStringList{"Titul1", "Rok1", "Stopaz1", "Zanr1", "Rezie1", "Cara1"}));
+  const QString headerPick = headerBefore.at(1);
+  const QByteArray before = doc.Bytes();
+  doc.Select({{data, 3}, {header, 1}, {data, 1}});
+  const size_t steps = doc.UndoSteps();
+  doc.BringSelectionToFront();
+  EXPECT_EQ(doc.UndoSteps(), steps + 1);
+  EXPECT_EQ(names(data), (QStringList{"Titul1", "Stopaz1", "Rezie1", "Cara1", "Rok1", "Zanr1"}));
+  EXPECT_EQ(names(header).back(), headerPick);
+  ASSERT_EQ(doc.Selection().size(), 3u);
+  EXPECT_EQ(doc.Object(doc.Selection()[0]).Attr(QStringLiteral("Name")), QStringLiteral("Zanr1"));
+  EXPECT_EQ(doc.Object(doc.Selection()[1]).Attr(QStringLiteral("Name")), headerPick);
+  EXPECT_EQ(doc.Object(doc.Selection()[2]).Attr(QStringLiteral("Name")), QStringLiteral("Rok1"));
+  // Already in front: nothing changes and no step is recorded.
+  doc.BringSelectionToFront();
+  EXPECT_EQ(doc.UndoSteps(), steps + 1);
+  doc.SendSelectionToBack();
+  EXPECT_EQ(names(data), (QStringList{"Rok1", "Zanr1", "Titul1", "Stopaz1", "Rezie1", "Cara1"}));
+  EXPECT_EQ(names(header).front(), headerPick);
+  EXPECT_EQ(doc.Object(doc.Selection()[0]).Attr(QStringLiteral("Name")), QStringLiteral("Zanr1"));
+  doc.Undo();
+  doc.Undo();
+  EXPECT_EQ(doc.Bytes(), before);
+}
+
 }  // namespace
 }  // namespace rpt

@@ -3,33 +3,37 @@
 // and keys, the palette, undo and redo, preview and closing with changes.
 #include <gtest/gtest.h>
 #include <QAbstractItemView>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QFont>
-#include <QLineEdit>
-#include <QRegularExpression>
-#include <QToolButton>
-
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QFont>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QScrollArea>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
 #include "ReportTestSupport.h"
 #include "designer.h"
+#include "designer_fields.h"
 #include "engine.h"
 #include "preview.h"
 #include "render.h"
@@ -125,10 +129,10 @@ TEST_F(DesignerWindowTest, AUserEditsAReportWithMouseAndKeys) {
   std::vector<QByteArray> states{doc.Bytes()};
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Návrhář sestav – Seznam filmů"));
 
-  // A double click on "Rezie" in the field list puts it on the data band.
+  // A double click on "Režie" (the field Rezie) in the field list puts it on the data band.
   auto* fields = w.findChild<QListWidget*>(QStringLiteral("SeznamPoli"));
   ASSERT_TRUE(fields);
-  QListWidgetItem* rezie = fields->findItems(QStringLiteral("Rezie"), Qt::MatchExactly).value(0);
+  QListWidgetItem* rezie = fields->findItems(QStringLiteral("Režie"), Qt::MatchExactly).value(0);
   ASSERT_TRUE(rezie);
   const QPoint at = fields->visualItemRect(rezie).center();
   QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, at);
@@ -1158,6 +1162,323 @@ TEST_F(DesignerWindowTest, ObjectsCopiedInOneDesignerPasteInAnother) {
   EXPECT_EQ(pasted.Attr(QStringLiteral("Size")), QStringLiteral("18"));
   EXPECT_EQ(pasted.Attr(QStringLiteral("Bold")), QStringLiteral("1"));
   EXPECT_EQ(second.findChild<QAction*>(QStringLiteral("Akce_Zpet"))->text().remove(u'&'), QStringLiteral("Zpět: Vložit"));
+}
+
+// The object of a band by its name; -1 when it has none.
+int ObjectNamed(const DesignerDoc& doc, int band, const QString& name) {
+  for (int i = 0; i < static_cast<int>(doc.Band(band).children.size()); ++i)
+    if (doc.Band(band).children[i].Attr(QStringLiteral("Name")) == name) return i;
+  return -1;
+}
+
+// The helper's list, open, and a click on its item with this caption.
+void ChooseInHelper(QWidget& w, const QString& caption) {
+  QListWidget* list = nullptr;
+  for (QListWidget* l : w.findChildren<QListWidget*>(QStringLiteral("NapovedaVyrazu")))
+    if (l->isVisible()) list = l;
+  ASSERT_TRUE(list);
+  QListWidgetItem* item = list->findItems(caption, Qt::MatchExactly).value(0);
+  ASSERT_TRUE(item) << caption.toStdString();
+  list->scrollToItem(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The open context menu and a click on its entry.
+void ChooseInMenu(QWidget& w, const QString& text) {
+  QMenu* menu = nullptr;
+  for (QMenu* m : w.findChildren<QMenu*>(QStringLiteral("KontextovaNabidka")))
+    if (m->isVisible()) menu = m;
+  ASSERT_TRUE(menu);
+  QAction* action = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == text) action = a;
+  ASSERT_TRUE(action) << text.toStdString();
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Whether some characters of the box's first line carry the red wavy underline.
+bool WavyUnderlined(QPlainTextEdit* box, int from, int length) {
+  for (const QTextLayout::FormatRange& f : box->document()->firstBlock().layout()->formats())
+    if (f.format.underlineStyle() == QTextCharFormat::WaveUnderline && f.start <= from && f.start + f.length >= from + length)
+      return true;
+  return false;
+}
+
+TEST_F(DesignerWindowTest, ATextIsEditedOnTheCanvasAndFieldsAreInsertedByTheirCaptions) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  const int data = DataBand(doc);
+  const ObjRef titul{data, ObjectNamed(doc, data, QStringLiteral("Titul1"))};
+  ASSERT_GE(titul.index, 0);
+  const size_t steps = doc.UndoSteps();
+
+  // A double click opens the editor over the object; Home, Ctrl+Space, "Stopáž" puts the
+  // field in at the cursor, typed text follows it, and Ctrl+Enter applies it all.
+  QTest::mouseDClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(titul).center().toPoint());
+  auto* editor = canvas->findChild<QPlainTextEdit*>(QStringLiteral("Ed_TextNaPlose"));
+  ASSERT_TRUE(editor);
+  ASSERT_TRUE(editor->isVisible());
+  QCoreApplication::processEvents();  // as the event loop runs before anyone types
+  EXPECT_TRUE(editor->hasFocus());
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("[RptDataset1.\"Titul\"]"));
+  QTest::keyClick(editor, Qt::Key_Home);
+  QTest::keyClick(editor, Qt::Key_Space, Qt::ControlModifier);
+  ChooseInHelper(w, QStringLiteral("Stopáž"));
+  EXPECT_TRUE(editor->hasFocus());
+  QTest::keyClicks(editor, QStringLiteral(" min, "));
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("[RptDataset1.\"Stopaz\"] min, [RptDataset1.\"Titul\"]"));
+  // A field the data set lacks is underlined while typing; a known one is not.
+  QTest::keyClick(editor, Qt::Key_End);
+  QTest::keyClicks(editor, QStringLiteral(" [RptDataset1.\"Titl\"]"));
+  const int unknownAt = static_cast<int>(editor->toPlainText().indexOf(QStringLiteral("[RptDataset1.\"Titl\"]")));
+  EXPECT_TRUE(WavyUnderlined(editor, unknownAt, 20));
+  EXPECT_FALSE(WavyUnderlined(editor, 0, 22));
+  for (int i = 0; i < 21; ++i) QTest::keyClick(editor, Qt::Key_Backspace);
+  EXPECT_FALSE(WavyUnderlined(editor, unknownAt, 1));
+  QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(canvas->findChild<QPlainTextEdit*>(QStringLiteral("Ed_TextNaPlose")));
+  EXPECT_TRUE(canvas->hasFocus());
+  const QString edited = QStringLiteral("[RptDataset1.\"Stopaz\"] min, [RptDataset1.\"Titul\"]");
+  EXPECT_EQ(doc.Object(titul).text, edited);
+  EXPECT_EQ(doc.UndoSteps(), steps + 1);
+
+  // Esc drops what was typed; leaving the editor for the canvas applies it.
+  QTest::mouseDClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(titul).center().toPoint());
+  editor = canvas->findChild<QPlainTextEdit*>(QStringLiteral("Ed_TextNaPlose"));
+  ASSERT_TRUE(editor);
+  QTest::keyClicks(editor, QStringLiteral("zahozeno"));
+  QTest::keyClick(editor, Qt::Key_Escape);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(doc.Object(titul).text, edited);
+  EXPECT_EQ(doc.UndoSteps(), steps + 1);
+  QTest::mouseDClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(titul).center().toPoint());
+  editor = canvas->findChild<QPlainTextEdit*>(QStringLiteral("Ed_TextNaPlose"));
+  ASSERT_TRUE(editor);
+  QTest::keyClicks(editor, QStringLiteral("!"));
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(3, 3));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(doc.Object(titul).text, edited + u'!');
+  EXPECT_EQ(doc.UndoSteps(), steps + 2);
+
+  // The panel's text box has the same helper: its button, an aggregate and the page number.
+  doc.Select({titul});
+  QCoreApplication::processEvents();
+  auto* box = w.findChild<QPlainTextEdit*>(QStringLiteral("Ed_Text"));
+  ASSERT_TRUE(box);
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+  QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("Tl_VlozitVyraz")), Qt::LeftButton);
+  ChooseInHelper(w, QStringLiteral("Součet Stopáž"));
+  QTest::keyClick(box, Qt::Key_Space, Qt::ControlModifier);
+  ChooseInHelper(w, QStringLiteral("Číslo stránky"));
+  QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Tl_PouzitText")), Qt::LeftButton);
+  const QString total = edited + QStringLiteral("![SUM(RptDataset1.\"Stopaz\")][Page#]");
+  EXPECT_EQ(doc.Object(titul).text, total);
+
+  // Saved as typed; the engine runs it.
+  ASSERT_TRUE(w.Save());
+  EXPECT_TRUE(script.errors.empty()) << script.errors.front().toStdString();
+  EXPECT_TRUE(ReadBytes(path).contains(total.toUtf8().replace("\"", "&quot;")) || ReadBytes(path).contains(total.toUtf8()))
+      << ReadBytes(path).toStdString();
+  EXPECT_TRUE(report_.LoadFromFile(path, false));
+}
+
+TEST(DesignerFields, TheCanvasShowsReferencesByTheirCaptions) {
+  const QStringList fields = test::FilmFields();
+  EXPECT_EQ(CanvasText(QStringLiteral("[RptDataset1.\"Stopaz\"] min, [RptDataset1.\"Titul\"]"), fields),
+            QStringLiteral("[Stopáž] min, [Titul]"));
+  EXPECT_EQ(CanvasText(QStringLiteral("Celkem [SUM(RptDataset1.\"Stopaz\")], nejstarší [MIN([RptDataset1.\"Rok\"])]"), fields),
+            QStringLiteral("Celkem [Součet Stopáž], nejstarší [Nejmenší Rok]"));
+  EXPECT_EQ(CanvasText(QStringLiteral("Strana [Page#] z [TotalPages#], [Date] [Time], [Line#]. z [COUNT]"), fields),
+            QStringLiteral("Strana [Číslo stránky] z [Počet stránek], [Datum] [Čas], [Číslo řádku]. z [Počet]"));
+  // What is not a reference to a known field stays as written: an unknown field, another
+  // data set, a mistyped reference, plain brackets, an escaped and an unclosed bracket.
+  for (const char* same : {"[RptDataset1.\"Titl\"]", "[Jiny.\"Titul\"]", "[RptDataset1.Ti tul]", "[poznámka]",
+                           "[[RptDataset1.\"Titul\"]", "Rok [RptDataset1.\"Rok\"", ""})
+    EXPECT_EQ(CanvasText(QString::fromUtf8(same), fields), QString::fromUtf8(same)) << same;
+  // Without a data set there is nothing to check against: captions all the same.
+  EXPECT_EQ(CanvasText(QStringLiteral("[RptDataset1.\"Rezie\"]/[RptDataset1.\"Vlastni\"]"), {}),
+            QStringLiteral("[Režie]/[Vlastni]"));
+}
+
+TEST_F(DesignerWindowTest, TheTreeSelectsAHiddenObjectAndTheMenuReordersIt) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  const QString path = Ses() + QStringLiteral("SeznamFilmu.ksr");
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QApplication::setActiveWindow(&w);
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  auto* tree = w.findChild<QTreeWidget*>(QStringLiteral("StromSestavy"));
+  ASSERT_TRUE(tree);
+  const int data = DataBand(doc);
+  const ObjRef titul{data, ObjectNamed(doc, data, QStringLiteral("Titul1"))};
+  ASSERT_EQ(titul.index, 0);
+  // A rectangle laid exactly over the title hides it from the mouse.
+  const QRectF r = doc.ObjectRect(titul);
+  const ObjRef cover = doc.AddObject(data, QStringLiteral("Rectangle"), r.left(), r.top());
+  ASSERT_GE(cover.index, 0);
+  ASSERT_TRUE(doc.SetObjectAttr(cover, QStringLiteral("Width"), DesignerDoc::FormatMm(r.width())));
+  ASSERT_TRUE(doc.SetObjectAttr(cover, QStringLiteral("Height"), DesignerDoc::FormatMm(r.height())));
+  ASSERT_TRUE(doc.SetObjectAttr(cover, QStringLiteral("Top"), DesignerDoc::FormatMm(r.top())));
+  const QString coverName = doc.Object(cover).Attr(QStringLiteral("Name"));
+
+  // Bands by their Czech names, objects by theirs; a click on the canvas shows in the tree.
+  QTreeWidgetItem* band = tree->topLevelItem(data);
+  ASSERT_TRUE(band);
+  EXPECT_EQ(band->text(0), QStringLiteral("Data: MasterData1"));
+  EXPECT_EQ(tree->topLevelItem(data - 1)->text(0), QStringLiteral("Záhlaví sloupců: ColumnHeader1"));
+  ASSERT_EQ(band->childCount(), static_cast<int>(doc.Band(data).children.size()));
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->ObjectPx(titul).center().toPoint());
+  EXPECT_EQ(doc.Selection(), std::vector<ObjRef>{cover});
+  ASSERT_TRUE(tree->currentItem());
+  EXPECT_EQ(tree->currentItem()->text(0), coverName);
+  // A click on the hidden title's row selects it.
+  QTreeWidgetItem* titulRow = band->child(titul.index);
+  ASSERT_EQ(titulRow->text(0), QStringLiteral("Titul1"));
+  tree->scrollToItem(titulRow);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(titulRow).center());
+  EXPECT_EQ(doc.Selection(), std::vector<ObjRef>{titul});
+
+  // The tree's menu brings it to the front: last in its band, one undo step.
+  const QByteArray before = doc.Bytes();
+  QContextMenuEvent onRow(QContextMenuEvent::Mouse, tree->visualItemRect(titulRow).center(),
+                          tree->viewport()->mapToGlobal(tree->visualItemRect(titulRow).center()));
+  QApplication::sendEvent(tree->viewport(), &onRow);
+  ChooseInMenu(w, QStringLiteral("Do popředí"));
+  ASSERT_EQ(ObjectNamed(doc, data, QStringLiteral("Titul1")), static_cast<int>(doc.Band(data).children.size()) - 1);
+  EXPECT_EQ(doc.Object(doc.Selection().front()).Attr(QStringLiteral("Name")), QStringLiteral("Titul1"));
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), before);
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+
+  // On the canvas the title is now the one under the mouse; "Do pozadí" sends it back to
+  // the start of the band and the file says so.
+  const ObjRef front{data, ObjectNamed(doc, data, QStringLiteral("Titul1"))};
+  const QPoint at = canvas->ObjectPx(front).center().toPoint();
+  QContextMenuEvent onCanvas(QContextMenuEvent::Mouse, at, canvas->mapToGlobal(at));
+  QApplication::sendEvent(canvas, &onCanvas);
+  EXPECT_EQ(doc.Object(doc.Selection().front()).Attr(QStringLiteral("Name")), QStringLiteral("Titul1"));
+  const size_t steps = doc.UndoSteps();
+  ChooseInMenu(w, QStringLiteral("Do pozadí"));
+  EXPECT_EQ(doc.UndoSteps(), steps + 1);
+  EXPECT_EQ(ObjectNamed(doc, data, QStringLiteral("Titul1")), 0);
+  EXPECT_EQ(doc.Selection(), std::vector<ObjRef>{titul});
+  ASSERT_TRUE(w.Save());
+  const QByteArray saved = ReadBytes(path);
+  const qsizetype titulAt = saved.indexOf("Name=\"Titul1\""), coverAt = saved.indexOf("Name=\"" + coverName.toUtf8() + "\"");
+  ASSERT_GE(titulAt, 0);
+  ASSERT_GE(coverAt, 0);
+  EXPECT_LT(titulAt, coverAt);
+  EXPECT_LT(titulAt, saved.indexOf("Name=\"Rok1\""));
+
+  // "Smazat" from the menu deletes the selection; "Vlastnosti" takes to the panel.
+  QApplication::sendEvent(canvas, &onCanvas);
+  const QString top = doc.Object(doc.Selection().front()).Attr(QStringLiteral("Name"));
+  EXPECT_EQ(top, coverName);
+  ChooseInMenu(w, QStringLiteral("Smazat"));
+  EXPECT_EQ(ObjectNamed(doc, data, coverName), -1);
+  QApplication::sendEvent(canvas, &onCanvas);
+  ChooseInMenu(w, QStringLiteral("Vlastnosti"));
+  EXPECT_TRUE(w.findChild<QTableWidget*>(QStringLiteral("Vlastnosti"))->hasFocus());
+}
+
+TEST_F(DesignerWindowTest, AFieldDroppedOnTheDataBandGetsItsCaptionInTheColumnHeader) {
+  ScriptedInteraction script;
+  TRptDesigner options;
+  TRptDesignerWindow w(options.Host(report_));
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  DesignerDoc& doc = w.Doc();
+  DesignCanvas* canvas = w.Canvas();
+  auto* fields = w.findChild<QListWidget*>(QStringLiteral("SeznamPoli"));
+  ASSERT_TRUE(fields);
+  // The list shows captions; what it drags out is the field.
+  QListWidgetItem* stopaz = fields->findItems(QStringLiteral("Stopáž"), Qt::MatchExactly).value(0);
+  ASSERT_TRUE(stopaz);
+  EXPECT_TRUE(fields->findItems(QStringLiteral("Stopaz"), Qt::MatchExactly).isEmpty());
+  std::unique_ptr<QMimeData> mime(fields->model()->mimeData({fields->indexFromItem(stopaz)}));
+  ASSERT_TRUE(mime);
+  auto drop = [&](int band, QPointF mm) {
+    const QPointF at = canvas->BandBody(band).topLeft() + mm * canvas->Scale();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(canvas, &enter);
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(canvas, &move);
+    QDropEvent dropped(at, Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(canvas, &dropped);
+  };
+  auto columnHeader = [&] {
+    for (int b = 0; b < doc.BandCount(); ++b)
+      if (doc.Band(b).Attr(QStringLiteral("Type")) == QLatin1String("ColumnHeader")) return b;
+    return -1;
+  };
+
+  // Onto the list's data band: the bound text there, the caption above it in the header.
+  int data = DataBand(doc);
+  int header = columnHeader();
+  ASSERT_EQ(header, data - 1);
+  const size_t headerBefore = doc.Band(header).children.size(), dataBefore = doc.Band(data).children.size();
+  const QByteArray before = doc.Bytes();
+  drop(data, QPointF(150.3, 0.2));
+  ASSERT_EQ(doc.Band(data).children.size(), dataBefore + 1);
+  ASSERT_EQ(doc.Band(header).children.size(), headerBefore + 1);
+  const XmlNode& bound = doc.Band(data).children.back();
+  const XmlNode& caption = doc.Band(header).children.back();
+  EXPECT_EQ(bound.text, QStringLiteral("[RptDataset1.\"Stopaz\"]"));
+  EXPECT_EQ(caption.text, QStringLiteral("Stopáž"));
+  EXPECT_EQ(bound.Attr(QStringLiteral("Left")), QStringLiteral("150"));
+  EXPECT_EQ(caption.Attr(QStringLiteral("Left")), bound.Attr(QStringLiteral("Left")));
+  EXPECT_EQ(caption.Attr(QStringLiteral("Width")), bound.Attr(QStringLiteral("Width")));
+  EXPECT_EQ(caption.Attr(QStringLiteral("Bold")), QStringLiteral("1"));
+  EXPECT_EQ(doc.Object(doc.Selection().front()).text, bound.text);
+  // One undo step takes both back.
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), before);
+
+  // A report without a column header gets one, above the data band.
+  doc.RemoveBand(header);
+  ASSERT_EQ(columnHeader(), -1);
+  data = DataBand(doc);
+  const QByteArray withoutHeader = doc.Bytes();
+  drop(data, QPointF(40, 1));
+  header = columnHeader();
+  ASSERT_GE(header, 0);
+  EXPECT_EQ(DataBand(doc), header + 1);
+  ASSERT_EQ(doc.Band(header).children.size(), 1u);
+  const XmlNode& made = doc.Band(header).children.front();
+  const XmlNode& field = doc.Band(header + 1).children.back();
+  EXPECT_EQ(made.text, QStringLiteral("Stopáž"));
+  EXPECT_EQ(field.text, QStringLiteral("[RptDataset1.\"Stopaz\"]"));
+  EXPECT_EQ(made.Attr(QStringLiteral("Left")), QStringLiteral("40"));
+  EXPECT_EQ(made.Attr(QStringLiteral("Left")), field.Attr(QStringLiteral("Left")));
+  EXPECT_EQ(made.Attr(QStringLiteral("Width")), field.Attr(QStringLiteral("Width")));
+  // Saved and run: the caption heads the column on the page.
+  ASSERT_TRUE(w.Save());
+  ASSERT_TRUE(report_.LoadFromFile(Ses() + QStringLiteral("SeznamFilmu.ksr"), false));
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc.Bytes(), withoutHeader);
+  // Dropped on another band it is the field alone.
+  const int title = 0;
+  const size_t bands = static_cast<size_t>(doc.BandCount());
+  drop(title, QPointF(10, 1));
+  EXPECT_EQ(static_cast<size_t>(doc.BandCount()), bands);
+  EXPECT_EQ(doc.Band(title).children.back().text, QStringLiteral("[RptDataset1.\"Stopaz\"]"));
+  EXPECT_EQ(columnHeader(), -1);
+  EXPECT_TRUE(script.errors.empty());
 }
 
 }  // namespace
