@@ -59,7 +59,8 @@ QRectF Renderer::HitRect(const TextHit& hit) {
   return QRectF(x + before, it.y, width, it.h);
 }
 
-void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, const std::vector<TextHit>& hits) {
+void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, const std::vector<TextHit>& hits,
+                     int currentHit) {
   if (pageIndex >= report_.pages.size()) return;
   const PreparedPage& page = report_.pages[pageIndex];
   painter.save();
@@ -68,11 +69,12 @@ void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, co
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  for (const TextHit& h : hits) {
+  for (size_t i = 0; i < hits.size(); ++i) {
+    const TextHit& h = hits[i];
     if (h.page != pageIndex) continue;
     const QRectF r = HitRect(h);
     painter.fillRect(QRectF(r.x() * kUnitsPerMm, r.y() * kUnitsPerMm, r.width() * kUnitsPerMm, r.height() * kUnitsPerMm),
-                     QColor(255, 230, 0));
+                     QColor::fromRgb(static_cast<int>(i) == currentHit ? kCurrentHitColor : kHitColor));
   }
   int currentFont = -1;
   QRgb currentColor = 0;
