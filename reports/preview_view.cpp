@@ -16,6 +16,19 @@ PreviewPages::PreviewPages(QScrollArea* area, std::function<const PreparedReport
     : QWidget(area), area_(area), pages_(std::move(pages)) {
   setObjectName(QStringLiteral("StranaNahledu"));
   setCursor(Qt::OpenHandCursor);
+  // Beside the pages the wheel reaches the scroll area itself.
+  area_->viewport()->installEventFilter(this);
+}
+
+bool PreviewPages::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == area_->viewport() && event->type() == QEvent::Wheel) {
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    if (wheel->modifiers() & Qt::ControlModifier) {
+      wheelEvent(wheel);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void PreviewPages::SetHits(const std::vector<TextHit>* hits, int current) {

@@ -40,6 +40,7 @@ class PreviewPages : public QWidget {
   static constexpr int kShadow = 3;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
