@@ -1,5 +1,6 @@
 #include "interaction.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -34,6 +35,9 @@ EngineInteraction DefaultInteraction() {
     dialog.setMinMax(1, pageCount);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, currentPage > 0);
+    // Qt's own Czech names the choice otherwise.
+    if (auto* choice = dialog.findChild<QAbstractButton*>(QStringLiteral("printCurrentPage")))
+      choice->setText(QStringLiteral("Aktuální stránka"));
     return dialog.exec() == QDialog::Accepted;
   };
   i.ChoosePdfFile = [](const QString& suggested) {

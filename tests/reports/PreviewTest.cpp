@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -267,7 +268,9 @@ TEST_F(PreviewTest, PrintingTheCurrentPagePrintsOnlyThePageInView) {
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
-    offered = dialog->testOption(QAbstractPrintDialog::PrintCurrentPage);
+    auto* choice = dialog->findChild<QAbstractButton*>(QStringLiteral("printCurrentPage"));
+    offered = dialog->testOption(QAbstractPrintDialog::PrintCurrentPage) && choice &&
+              choice->text() == QStringLiteral("Aktuální stránka");
     dialog->reject();
   });
   p.Print();
