@@ -1,11 +1,13 @@
 #include "interaction.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPageRanges>
 #include <QPrinter>
 #include <QPushButton>
 
@@ -30,10 +32,14 @@ EngineInteraction DefaultInteraction() {
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
   };
-  i.ChoosePrinter = [](QPrinter& printer, int pageCount) {
+  i.ChoosePrinter = [](QPrinter& printer, int pageCount, int currentPage) {
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setMinMax(1, pageCount);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, currentPage > 0);
+    // Qt's own Czech names the choice otherwise.
+    if (auto* choice = dialog.findChild<QAbstractButton*>(QStringLiteral("printCurrentPage")))
+      choice->setText(QStringLiteral("Aktuální stránka"));
     return dialog.exec() == QDialog::Accepted;
   };
   i.ChoosePdfFile = [](const QString& suggested) {
@@ -89,6 +95,31 @@ EngineInteraction DefaultInteraction() {
 }
 
 }  // namespace
+
+namespace {
+int currentPrintPage = 0;
+}  // namespace
+
+CurrentPrintPage::CurrentPrintPage(int page) : previous_(currentPrintPage) { currentPrintPage = page; }
+CurrentPrintPage::~CurrentPrintPage() { currentPrintPage = previous_; }
+int CurrentPrintPage::Page() { return currentPrintPage; }
+
+bool PrinterChooser::operator()(QPrinter& printer, int pageCount) const {
+  return (*this)(printer, pageCount, CurrentPrintPage::Page());
+}
+
+bool PrinterChooser::operator()(QPrinter& printer, int pageCount, int currentPage) const {
+  if (!hook_) return false;
+  if (currentPage < 1 || currentPage > pageCount) currentPage = 0;
+  if (!hook_(printer, pageCount, currentPage)) return false;
+  if (printer.printRange() == QPrinter::CurrentPage) {
+    // The printing knows page lists only; with no page in view there is nothing to print.
+    if (currentPage == 0) return false;
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setPageRanges(QPageRanges::fromString(QString::number(currentPage)));
+  }
+  return true;
+}
 
 EngineInteraction& Interaction() {
   static EngineInteraction interaction = DefaultInteraction();

@@ -1,27 +1,23 @@
 #include "preview.h"
 
-#include "expression.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
-#include <QDoubleSpinBox>
-#include <QFormLayout>
+#include <QFile>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QSettings>
 #include <QShortcut>
 #include <QHBoxLayout>
+#include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -34,23 +30,47 @@ namespace rpt {
 namespace {
 
 constexpr std::array<int, 7> kZoomSteps{25, 50, 75, 100, 150, 200, 400};
-constexpr double kMarginPx = 12;
+constexpr int kMarginPx = PreviewPages::kMargin;
 
-class PageWidget : public QWidget {
- public:
-  PageWidget(QWidget* parent, std::function<void(QPainter&)> paint) : QWidget(parent), paint_(std::move(paint)) {
-    setObjectName(QStringLiteral("StranaNahledu"));
+// A toolbar button's picture: the desktop theme's icon; else the program's own picture
+// where the program carries it in its resources (this library links none); else Qt's.
+QIcon ToolIcon(const QWidget* w, const char* theme, const char* resource, QStyle::StandardPixmap fallback) {
+  const QIcon themed = QIcon::fromTheme(QString::fromLatin1(theme));
+  if (!themed.isNull()) return themed;
+  if (resource && QFile::exists(QString::fromLatin1(resource))) return QIcon(QString::fromLatin1(resource));
+  return w->style()->standardIcon(fallback);
+}
+
+// A sign drawn as a picture, for what neither the theme nor Qt has.
+QIcon SignIcon(const QWidget* w, const char* theme, const QString& sign) {
+  const QIcon themed = QIcon::fromTheme(QString::fromLatin1(theme));
+  if (!themed.isNull()) return themed;
+  QPixmap pm(32, 32);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  QFont f = w->font();
+  f.setPixelSize(26);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(w->palette().color(QPalette::ButtonText));
+  p.drawText(pm.rect(), Qt::AlignCenter, sign);
+  p.end();
+  return QIcon(pm);
+}
+
+// The text with its letters' diacritics left off, letter for letter, so that a place in
+// it is the same place in the text ("žluťoučký" -> "zlutoucky").
+QString WithoutDiacritics(const QString& text) {
+  QString bare = text;
+  for (qsizetype i = 0; i < bare.size(); ++i) {
+    const QChar c = bare[i];
+    if (c.unicode() < 0x80 || c.isSurrogate()) continue;
+    const QString parts = QString(c).normalized(QString::NormalizationForm_D);
+    if (parts.size() > 1 && !parts[0].isMark()) bare[i] = parts[0];
   }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    paint_(p);
-  }
-
- private:
-  std::function<void(QPainter&)> paint_;
-};
+  return bare;
+}
 
 bool WholeWordAt(const QString& text, qsizetype at, qsizetype length) {
   const auto isWord = [](QChar c) { return c.isLetterOrNumber() || c == u'_'; };
@@ -70,24 +90,36 @@ TRptPreview::TRptPreview(PreviewHost host, QWidget* parent)
 
   auto* bar = new QToolBar(this);
   bar->setObjectName(QStringLiteral("NastrojeNahledu"));
-  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  auto add = [&](const QString& name, const QString& text, const QList<QKeySequence>& keys, auto fn) {
-    QAction* a = bar->addAction(text);
+  bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  auto add = [&](const QString& name, const QString& text, const QIcon& icon, const QList<QKeySequence>& keys, auto fn) {
+    QAction* a = bar->addAction(icon, text);
     a->setObjectName(name);
     a->setShortcuts(keys);
     a->setShortcutContext(Qt::WindowShortcut);
+    a->setToolTip(keys.isEmpty() ? text
+                                 : QStringLiteral("%1 (%2)").arg(text, keys.front().toString(QKeySequence::NativeText)));
+    if (QWidget* button = bar->widgetForAction(a)) button->setAccessibleName(text);
     connect(a, &QAction::triggered, this, fn);
     return a;
   };
-  add(QStringLiteral("Akce_Tisk"), QStringLiteral("Tisk"), {QKeySequence(QStringLiteral("Ctrl+P"))}, [this] { Print(); });
-  add(QStringLiteral("Akce_ExportPDF"), QStringLiteral("Export do PDF"), {}, [this] { ExportPdf(); });
+  using SP = QStyle::StandardPixmap;
+  add(QStringLiteral("Akce_Tisk"), QStringLiteral("Tisk"), ToolIcon(this, "document-print", nullptr, SP::SP_FileIcon),
+      {QKeySequence(QStringLiteral("Ctrl+P"))}, [this] { Print(); });
+  add(QStringLiteral("Akce_ExportPDF"), QStringLiteral("Export do PDF"),
+      ToolIcon(this, "document-save-as", ":/icons/export.png", SP::SP_DialogSaveButton), {}, [this] { ExportPdf(); });
   bar->addSeparator();
-  add(QStringLiteral("Akce_Prvni"), QStringLiteral("|<"), {QKeySequence(Qt::Key_Home)}, [this] { SetPage(0); });
-  add(QStringLiteral("Akce_Predchozi"), QStringLiteral("<"), {QKeySequence(Qt::Key_PageUp)}, [this] { SetPage(page_ - 1); });
+  add(QStringLiteral("Akce_Prvni"), QStringLiteral("První stránka"),
+      ToolIcon(this, "go-first", ":/icons/prvni.png", SP::SP_MediaSkipBackward), {QKeySequence(Qt::Key_Home)},
+      [this] { SetPage(0); });
+  add(QStringLiteral("Akce_Predchozi"), QStringLiteral("Předchozí stránka"),
+      ToolIcon(this, "go-previous", ":/icons/predchozi.png", SP::SP_ArrowBack), {QKeySequence(Qt::Key_PageUp)},
+      [this] { SetPage(page_ - 1); });
   pageField_ = new QLineEdit(this);
   pageField_->setObjectName(QStringLiteral("Ed_Strana"));
   pageField_->setFixedWidth(90);
   pageField_->setAlignment(Qt::AlignCenter);
+  pageField_->setToolTip(QStringLiteral("Číslo stránky"));
+  pageField_->setAccessibleName(QStringLiteral("Číslo stránky"));
   bar->addWidget(pageField_);
   connect(pageField_, &QLineEdit::returnPressed, this, [this] {
     bool ok = false;
@@ -95,11 +127,27 @@ TRptPreview::TRptPreview(PreviewHost host, QWidget* parent)
     if (ok) SetPage(n - 1);
     pageField_->setText(PageFieldText());
   });
-  add(QStringLiteral("Akce_Dalsi"), QStringLiteral(">"), {QKeySequence(Qt::Key_PageDown)}, [this] { SetPage(page_ + 1); });
-  add(QStringLiteral("Akce_Posledni"), QStringLiteral(">|"), {QKeySequence(Qt::Key_End)}, [this] { SetPage(PageCount() - 1); });
+  add(QStringLiteral("Akce_Dalsi"), QStringLiteral("Další stránka"),
+      ToolIcon(this, "go-next", ":/icons/nasledujici.png", SP::SP_ArrowForward), {QKeySequence(Qt::Key_PageDown)},
+      [this] { SetPage(page_ + 1); });
+  add(QStringLiteral("Akce_Posledni"), QStringLiteral("Poslední stránka"),
+      ToolIcon(this, "go-last", ":/icons/posledni.png", SP::SP_MediaSkipForward), {QKeySequence(Qt::Key_End)},
+      [this] { SetPage(PageCount() - 1); });
   bar->addSeparator();
+  columnsBox_ = new QComboBox(this);
+  columnsBox_->setObjectName(QStringLiteral("Cb_Rozlozeni"));
+  columnsBox_->addItem(QStringLiteral("Jedna stránka"), static_cast<int>(PageColumns::One));
+  columnsBox_->addItem(QStringLiteral("Dvě stránky"), static_cast<int>(PageColumns::Two));
+  columnsBox_->addItem(QStringLiteral("Více stránek"), static_cast<int>(PageColumns::Many));
+  columnsBox_->setToolTip(QStringLiteral("Stránek vedle sebe"));
+  columnsBox_->setAccessibleName(QStringLiteral("Stránek vedle sebe"));
+  bar->addWidget(columnsBox_);
+  connect(columnsBox_, &QComboBox::activated, this,
+          [this](int index) { SetColumns(static_cast<PageColumns>(columnsBox_->itemData(index).toInt())); });
   zoomBox_ = new QComboBox(this);
   zoomBox_->setObjectName(QStringLiteral("Cb_Zvetseni"));
+  zoomBox_->setToolTip(QStringLiteral("Zvětšení"));
+  zoomBox_->setAccessibleName(QStringLiteral("Zvětšení"));
   for (int z : kZoomSteps) zoomBox_->addItem(QStringLiteral("%1 %").arg(z), z);
   zoomBox_->addItem(QStringLiteral("Celá stránka"), -1);
   zoomBox_->addItem(QStringLiteral("Šířka stránky"), -2);
@@ -110,38 +158,52 @@ TRptPreview::TRptPreview(PreviewHost host, QWidget* parent)
     else if (v == -2) SetZoom(ZoomMode::PageWidth);
     else SetZoom(ZoomMode::Factor, v / 100.0);
   });
-  add(QStringLiteral("Akce_Zvetsit"), QStringLiteral("+"),
+  add(QStringLiteral("Akce_Zvetsit"), QStringLiteral("Zvětšit"), SignIcon(this, "zoom-in", QStringLiteral("+")),
       {QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))}, [this] { ZoomStep(1); });
-  add(QStringLiteral("Akce_Zmensit"), QStringLiteral("-"), {QKeySequence(QStringLiteral("Ctrl+-"))}, [this] { ZoomStep(-1); });
+  add(QStringLiteral("Akce_Zmensit"), QStringLiteral("Zmenšit"), SignIcon(this, "zoom-out", QStringLiteral("−")),
+      {QKeySequence(QStringLiteral("Ctrl+-"))}, [this] { ZoomStep(-1); });
   auto* findBar = new QToolBar(this);
   findBar->setObjectName(QStringLiteral("HledaniNahledu"));
-  findBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  findBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   findField_ = new QLineEdit(this);
   findField_->setObjectName(QStringLiteral("Ed_Hledat"));
   findField_->setPlaceholderText(QStringLiteral("Hledat text"));
   findField_->setFixedWidth(220);
+  findField_->setToolTip(QStringLiteral("Hledaný text"));
+  findField_->setAccessibleName(QStringLiteral("Hledaný text"));
   findBar->addWidget(findField_);
   connect(findField_, &QLineEdit::returnPressed, this, [this] { Find(findField_->text(), true); });
   QToolBar* target = bar;
   bar = findBar;
-  add(QStringLiteral("Akce_Hledat"), QStringLiteral("Hledat"), {QKeySequence(QStringLiteral("Ctrl+F"))}, [this] {
-    findField_->setFocus();
-    findField_->selectAll();
-  });
-  add(QStringLiteral("Akce_HledatDalsi"), QStringLiteral("Další"), {QKeySequence(Qt::Key_F3)},
+  add(QStringLiteral("Akce_Hledat"), QStringLiteral("Hledat"),
+      ToolIcon(this, "edit-find", ":/icons/hledat.png", SP::SP_FileDialogContentsView),
+      {QKeySequence(QStringLiteral("Ctrl+F"))}, [this] {
+        findField_->setFocus();
+        findField_->selectAll();
+      });
+  add(QStringLiteral("Akce_HledatDalsi"), QStringLiteral("Najít další"),
+      ToolIcon(this, "go-down", ":/icons/hledat_dalsi.png", SP::SP_MediaSeekForward), {QKeySequence(Qt::Key_F3)},
       [this] { Find(findField_->text(), true); });
-  add(QStringLiteral("Akce_HledatPredchozi"), QStringLiteral("Předchozí"), {QKeySequence(QStringLiteral("Shift+F3"))},
+  add(QStringLiteral("Akce_HledatPredchozi"), QStringLiteral("Najít předchozí"),
+      ToolIcon(this, "go-up", nullptr, SP::SP_MediaSeekBackward), {QKeySequence(QStringLiteral("Shift+F3"))},
       [this] { Find(findField_->text(), false); });
   wholeWords_ = new QCheckBox(QStringLiteral("Celá slova"), this);
   wholeWords_->setObjectName(QStringLiteral("ChB_CelaSlova"));
   bar->addWidget(wholeWords_);
+  bare_ = new QCheckBox(QStringLiteral("Bez diakritiky"), this);
+  bare_->setObjectName(QStringLiteral("ChB_BezDiakritiky"));
+  bare_->setToolTip(QStringLiteral("Písmena s háčky a čárkami najde i text psaný bez nich"));
+  bar->addWidget(bare_);
   bar = target;
   bar->addSeparator();
-  add(QStringLiteral("Akce_VzhledStranky"), QStringLiteral("Vzhled stránky"), {}, [this] { PageSetup(); });
-  thumbsAction_ = add(QStringLiteral("Akce_Miniatury"), QStringLiteral("Miniatury"), {},
+  add(QStringLiteral("Akce_VzhledStranky"), QStringLiteral("Vzhled stránky"),
+      ToolIcon(this, "document-page-setup", nullptr, SP::SP_FileDialogInfoView), {}, [this] { PageSetup(); });
+  thumbsAction_ = add(QStringLiteral("Akce_Miniatury"), QStringLiteral("Miniatury stránek"),
+                      ToolIcon(this, "view-list-icons", nullptr, SP::SP_FileDialogListView), {},
                       [this](bool on) { SetThumbnailsVisible(on); });
   thumbsAction_->setCheckable(true);
-  add(QStringLiteral("Akce_Zavrit"), QStringLiteral("Zavřít"), {}, [this] { reject(); });
+  add(QStringLiteral("Akce_Zavrit"), QStringLiteral("Zavřít"),
+      ToolIcon(this, "window-close", nullptr, SP::SP_DialogCloseButton), {}, [this] { reject(); });
 
   thumbs_ = new QListWidget(this);
   thumbs_->setObjectName(QStringLiteral("Miniatury"));
@@ -162,22 +224,12 @@ TRptPreview::TRptPreview(PreviewHost host, QWidget* parent)
   scroll_->setBackgroundRole(QPalette::Dark);
   scroll_->viewport()->setBackgroundRole(QPalette::Dark);
   scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  view_ = new PageWidget(scroll_, [this](QPainter& p) {
-    p.fillRect(view_->rect(), view_->palette().color(QPalette::Dark));
-    if (page_ >= PageCount()) return;
-    const PreparedPage& pg = Prepared().pages[static_cast<size_t>(page_)];
-    const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
-    const QRectF paper(kMarginPx, kMarginPx, pg.width * pxPerMm, pg.height * pxPerMm);
-    p.fillRect(paper.translated(3, 3), QColor(0, 0, 0, 90));
-    p.fillRect(paper, Qt::white);
-    p.translate(paper.topLeft());
-    p.setClipRect(QRectF(0, 0, paper.width(), paper.height()));
-    std::vector<TextHit> onPage;
-    for (const TextHit& h : hits_)
-      if (static_cast<int>(h.page) == page_) onPage.push_back(h);
-    renderer_->Paint(p, static_cast<size_t>(page_), pxPerMm, onPage);
-  });
+  view_ = new PreviewPages(scroll_, [this]() -> const PreparedReport& { return Prepared(); });
+  view_->SetRenderer(renderer_.get());
+  view_->SetHits(&hits_, hit_);
+  view_->ZoomStep = [this](int direction) { ZoomStep(direction); };
   scroll_->setWidget(view_);
+  connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { FollowScroll(); });
 
   auto* pages = new QHBoxLayout;
   pages->setSpacing(0);
@@ -199,6 +251,7 @@ TRptPreview::TRptPreview(PreviewHost host, QWidget* parent)
   LoadSettings();
   RebuildThumbnails();
   Refresh();
+  UpdateZoom();
 }
 
 TRptPreview::~TRptPreview() = default;
@@ -211,12 +264,37 @@ QString TRptPreview::PageFieldText() const { return QStringLiteral("%1 / %2").ar
 
 QString TRptPreview::StatusText() const { return status_->text(); }
 
+QRect TRptPreview::PageRect(int page) const { return view_->PageRect(page); }
+
 void TRptPreview::SetPage(int page) {
-  page = std::clamp(page, 0, std::max(0, PageCount() - 1));
-  if (page == page_) return;
-  page_ = page;
+  page_ = std::clamp(page, 0, std::max(0, PageCount() - 1));
   Refresh();
-  scroll_->verticalScrollBar()->setValue(0);
+  ShowPage();
+}
+
+void TRptPreview::ShowPage() {
+  const QRect paper = view_->PageRect(page_);
+  if (paper.isNull()) return;
+  placing_ = true;
+  scroll_->verticalScrollBar()->setValue(paper.top() - kMarginPx);
+  placing_ = false;
+}
+
+// The page field and the thumbnails follow the page that fills the view most.
+void TRptPreview::FollowScroll() {
+  if (placing_) return;
+  const int shown = view_->PageInView(scroll_->verticalScrollBar()->value(), scroll_->viewport()->height());
+  if (shown < 0 || view_->RowStart(shown) == view_->RowStart(page_)) return;
+  page_ = shown;
+  pageField_->setText(PageFieldText());
+  if (thumbs_->currentRow() != page_ && page_ < thumbs_->count()) thumbs_->setCurrentRow(page_);
+}
+
+void TRptPreview::SetColumns(PageColumns columns) {
+  columns_ = columns;
+  const int index = columnsBox_->findData(static_cast<int>(columns));
+  if (index >= 0) columnsBox_->setCurrentIndex(index);
+  UpdateZoom();
 }
 
 void TRptPreview::SetZoom(ZoomMode mode, double factor) {
@@ -239,19 +317,28 @@ void TRptPreview::ZoomStep(int direction) {
 }
 
 void TRptPreview::UpdateZoom() {
+  const int room = scroll_->viewport()->width();
   if (PageCount() > 0 && mode_ != ZoomMode::Factor) {
+    // Two pages side by side share the width; as many as fit take one page's.
     const PreparedPage& pg = Prepared().pages[static_cast<size_t>(page_)];
-    const QSize room = scroll_->viewport()->size() - QSize(2 * kMarginPx + 4, 2 * kMarginPx + 4);
+    const int across = columns_ == PageColumns::Two ? 2 : 1;
     const double perMm = logicalDpiX() / 25.4;
-    const double byWidth = room.width() / (pg.width * perMm);
-    const double byHeight = room.height() / (pg.height * perMm);
+    const double byWidth = (room - (across + 1) * kMarginPx - 4) / (across * pg.width * perMm);
+    const double byHeight = (scroll_->viewport()->height() - 2 * kMarginPx - 4) / (pg.height * perMm);
     zoom_ = std::clamp(mode_ == ZoomMode::WholePage ? std::min(byWidth, byHeight) : byWidth, 0.1, 4.0);
   }
   if (PageCount() > 0) {
-    const PreparedPage& pg = Prepared().pages[static_cast<size_t>(page_)];
-    const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
-    view_->resize(static_cast<int>(pg.width * pxPerMm + 2 * kMarginPx + 4),
-                  static_cast<int>(pg.height * pxPerMm + 2 * kMarginPx + 4));
+    // The page in view stays in view, at the same place on it.
+    const QRect before = view_->PageRect(page_);
+    const int scrolled = scroll_->verticalScrollBar()->value();
+    const double into =
+        before.height() > 0 ? std::clamp((scrolled + kMarginPx - before.top()) / static_cast<double>(before.height()), 0.0, 1.0)
+                            : 0.0;
+    view_->Lay(zoom_ * logicalDpiX() / 25.4, columns_, room);
+    const QRect after = view_->PageRect(page_);
+    placing_ = true;
+    scroll_->verticalScrollBar()->setValue(after.top() - kMarginPx + static_cast<int>(into * after.height()));
+    placing_ = false;
   }
   const int data = mode_ == ZoomMode::WholePage ? -1 : mode_ == ZoomMode::PageWidth ? -2 : static_cast<int>(zoom_ * 100 + 0.5);
   const int index = zoomBox_->findData(data);
@@ -266,18 +353,18 @@ void TRptPreview::UpdateZoom() {
 void TRptPreview::Refresh() {
   pageField_->setText(PageFieldText());
   if (thumbs_->currentRow() != page_ && page_ < thumbs_->count()) thumbs_->setCurrentRow(page_);
-  UpdateZoom();
 }
 
 void TRptPreview::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   UpdateZoom();
+  ShowPage();
   UpdateThumbnails();
 }
 
 void TRptPreview::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  if (mode_ != ZoomMode::Factor) UpdateZoom();
+  if (mode_ != ZoomMode::Factor || columns_ == PageColumns::Many) UpdateZoom();
   UpdateThumbnails();
 }
 
@@ -317,7 +404,7 @@ void TRptPreview::SetThumbnailsVisible(bool visible) {
   thumbs_->setVisible(visible);
   thumbsAction_->setChecked(visible);
   UpdateThumbnails();
-  if (mode_ != ZoomMode::Factor) UpdateZoom();
+  if (mode_ != ZoomMode::Factor || columns_ == PageColumns::Many) UpdateZoom();
 }
 
 void TRptPreview::SearchAll(const QString& text) {
@@ -325,15 +412,19 @@ void TRptPreview::SearchAll(const QString& text) {
   hit_ = -1;
   searched_ = text;
   searchedWhole_ = wholeWords_->isChecked();
+  searchedBare_ = bare_->isChecked();
+  view_->SetHits(&hits_, hit_);
   if (text.isEmpty()) return;
+  const QString wanted = searchedBare_ ? WithoutDiacritics(text) : text;
   const PreparedReport& r = Prepared();
   for (size_t p = 0; p < r.pages.size(); ++p) {
     const auto& items = r.pages[p].items;
     for (size_t i = 0; i < items.size(); ++i) {
       if (items[i].kind != ItemKind::Text) continue;
-      const QString& t = items[i].text;
-      for (qsizetype at = t.indexOf(text, 0, Qt::CaseInsensitive); at >= 0;
-           at = t.indexOf(text, at + 1, Qt::CaseInsensitive)) {
+      // Without diacritics the text keeps its length, so the places found are its own.
+      const QString t = searchedBare_ ? WithoutDiacritics(items[i].text) : items[i].text;
+      for (qsizetype at = t.indexOf(wanted, 0, Qt::CaseInsensitive); at >= 0;
+           at = t.indexOf(wanted, at + 1, Qt::CaseInsensitive)) {
         if (searchedWhole_ && !WholeWordAt(t, at, text.size())) continue;
         hits_.push_back(TextHit{p, i, static_cast<int>(at), static_cast<int>(text.size())});
       }
@@ -342,11 +433,12 @@ void TRptPreview::SearchAll(const QString& text) {
 }
 
 bool TRptPreview::Find(const QString& text, bool forward) {
-  if (text != searched_ || wholeWords_->isChecked() != searchedWhole_) SearchAll(text);
+  if (text != searched_ || wholeWords_->isChecked() != searchedWhole_ || bare_->isChecked() != searchedBare_)
+    SearchAll(text);
   if (findField_->text() != text) findField_->setText(text);
   if (hits_.empty()) {
     status_->setText(text.isEmpty() ? QString() : QStringLiteral("Text „%1“ nebyl nalezen.").arg(text));
-    view_->update();
+    view_->SetHits(&hits_, hit_);
     return false;
   }
   const int n = static_cast<int>(hits_.size());
@@ -360,96 +452,18 @@ bool TRptPreview::Find(const QString& text, bool forward) {
     hit_ = (hit_ + (forward ? 1 : n - 1)) % n;
   }
   const TextHit& h = hits_[static_cast<size_t>(hit_)];
-  SetPage(static_cast<int>(h.page));
+  page_ = static_cast<int>(h.page);
+  Refresh();
   status_->setText(QStringLiteral("Výskyt %1 z %2").arg(hit_ + 1).arg(n));
   const QRectF box = renderer_->HitRect(h);
   const double pxPerMm = zoom_ * logicalDpiX() / 25.4;
-  scroll_->ensureVisible(static_cast<int>(kMarginPx + box.center().x() * pxPerMm),
-                         static_cast<int>(kMarginPx + box.center().y() * pxPerMm), 50, 80);
-  view_->update();
+  const QRect paper = view_->PageRect(page_);
+  placing_ = true;
+  scroll_->ensureVisible(paper.left() + static_cast<int>(box.center().x() * pxPerMm),
+                         paper.top() + static_cast<int>(box.center().y() * pxPerMm), 50, 80);
+  placing_ = false;
+  view_->SetHits(&hits_, hit_);
   return true;
-}
-
-bool TRptPreview::ApplyPageSetup(double width, double height, double left, double top, double right, double bottom) {
-  if (!host_.Prepare) return false;
-  QString why;
-  if (!CheckPageGeometry(width, height, left, top, right, bottom, &why)) {
-    Interaction().ShowError(QStringLiteral("Vzhled stránky nelze použít: %1.").arg(why));
-    return false;
-  }
-  PageDef pg = pageDef_;
-  pg.width = width;
-  pg.height = height;
-  pg.landscape = width > height;
-  pg.leftMargin = left;
-  pg.topMargin = top;
-  pg.rightMargin = right;
-  pg.bottomMargin = bottom;
-  // The host replaces the pages only once they are complete; the hits, the status and
-  // the renderer follow here at once, before any event can paint or find.
-  if (!host_.Prepare(pg)) return false;
-  pageDef_ = pg;
-  renderer_ = std::make_unique<Renderer>(Prepared());
-  hits_.clear();
-  hit_ = -1;
-  searched_.clear();
-  status_->clear();
-  page_ = std::min(page_, std::max(0, PageCount() - 1));
-  RebuildThumbnails();
-  Refresh();
-  return true;
-}
-
-void TRptPreview::PageSetup() {
-  if (!host_.Prepare) return;
-  const PageDef& pg = pageDef_;
-  QDialog dialog(this);
-  dialog.setWindowTitle(QStringLiteral("Vzhled stránky"));
-  auto* form = new QFormLayout(&dialog);
-  auto* paper = new QComboBox(&dialog);
-  struct Paper {
-    const char16_t* name;
-    double w, h;
-  };
-  static const Paper papers[] = {{u"A4 (210 × 297 mm)", 210, 297}, {u"A5 (148 × 210 mm)", 148, 210},
-                                 {u"A3 (297 × 420 mm)", 297, 420}, {u"Letter (216 × 279 mm)", 215.9, 279.4}};
-  const double shortSide = std::min(pg.width, pg.height), longSide = std::max(pg.width, pg.height);
-  for (const Paper& p : papers) paper->addItem(QString::fromUtf16(p.name));
-  // A size of no listed paper is offered as it is, so that OK alone never changes it.
-  paper->addItem(QStringLiteral("Vlastní (%1 × %2 mm)").arg(FormatNumber(shortSide), FormatNumber(longSide)));
-  paper->setCurrentIndex(4);
-  for (int i = 0; i < 4; ++i)
-    if (std::abs(papers[i].w - shortSide) < 0.5 && std::abs(papers[i].h - longSide) < 0.5) paper->setCurrentIndex(i);
-  auto* orientation = new QComboBox(&dialog);
-  orientation->addItems({QStringLiteral("Na výšku"), QStringLiteral("Na šířku")});
-  orientation->setCurrentIndex(pg.width > pg.height ? 1 : 0);
-  form->addRow(QStringLiteral("Papír:"), paper);
-  form->addRow(QStringLiteral("Orientace:"), orientation);
-  auto margin = [&](const QString& label, double value) {
-    auto* spin = new QDoubleSpinBox(&dialog);
-    spin->setRange(0, 100);
-    spin->setDecimals(1);
-    spin->setSuffix(QStringLiteral(" mm"));
-    spin->setValue(value);
-    form->addRow(label, spin);
-    return spin;
-  };
-  QDoubleSpinBox* left = margin(QStringLiteral("Levý okraj:"), pg.leftMargin);
-  QDoubleSpinBox* top = margin(QStringLiteral("Horní okraj:"), pg.topMargin);
-  QDoubleSpinBox* right = margin(QStringLiteral("Pravý okraj:"), pg.rightMargin);
-  QDoubleSpinBox* bottom = margin(QStringLiteral("Dolní okraj:"), pg.bottomMargin);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Ok"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Storno"));
-  form->addRow(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  if (dialog.exec() != QDialog::Accepted) return;
-  const int chosen = paper->currentIndex();
-  const Paper p = chosen < 4 ? papers[chosen] : Paper{nullptr, shortSide, longSide};
-  const bool landscape = orientation->currentIndex() == 1;
-  ApplyPageSetup(landscape ? p.h : p.w, landscape ? p.w : p.h, left->value(), top->value(), right->value(),
-                 bottom->value());
 }
 
 void TRptPreview::ExportPdf() {
@@ -463,34 +477,9 @@ void TRptPreview::ExportPdf() {
 }
 
 void TRptPreview::Print() {
-  if (host_.Print) host_.Print();
-}
-
-void TRptPreview::LoadSettings() {
-  if (host_.iniFile.isEmpty()) {
-    SetThumbnailsVisible(true);
-    return;
-  }
-  QSettings ini(host_.iniFile, QSettings::IniFormat);
-  ini.beginGroup(QStringLiteral("Nahled"));
-  const QString zoom = ini.value(QStringLiteral("Zvetseni")).toString();
-  if (zoom == QLatin1String("stranka")) mode_ = ZoomMode::WholePage;
-  else if (zoom == QLatin1String("sirka")) mode_ = ZoomMode::PageWidth;
-  else if (const int z = zoom.toInt(); z >= 25 && z <= 400) zoom_ = z / 100.0;
-  const QByteArray geometry = ini.value(QStringLiteral("Geometrie")).toByteArray();
-  if (!geometry.isEmpty()) restoreGeometry(geometry);
-  SetThumbnailsVisible(ini.value(QStringLiteral("Miniatury"), true).toBool());
-}
-
-void TRptPreview::SaveSettings() {
-  if (host_.iniFile.isEmpty()) return;
-  QSettings ini(host_.iniFile, QSettings::IniFormat);
-  ini.beginGroup(QStringLiteral("Nahled"));
-  ini.setValue(QStringLiteral("Zvetseni"), mode_ == ZoomMode::WholePage   ? QStringLiteral("stranka")
-                                           : mode_ == ZoomMode::PageWidth ? QStringLiteral("sirka")
-                                                                          : QString::number(static_cast<int>(zoom_ * 100 + 0.5)));
-  ini.setValue(QStringLiteral("Geometrie"), saveGeometry());
-  ini.setValue(QStringLiteral("Miniatury"), ThumbnailsVisible());
+  if (!host_.Print) return;
+  CurrentPrintPage inView(PageCount() > 0 ? page_ + 1 : 0);
+  host_.Print();
 }
 
 void TRptPreview::done(int result) {

@@ -1,5 +1,6 @@
-// The preview window: prepared pages at a zoom, page navigation, finding text with the
-// hits marked, page setup, printing, PDF export and a strip of page thumbnails.
+// The preview window: prepared pages at a zoom, scrolled through continuously one, two
+// or many side by side, page navigation, finding text (with or without diacritics) with
+// the hits marked, page setup, printing, PDF export and a strip of page thumbnails.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "preview_view.h"
 #include "render.h"
 #include "template.h"
 
@@ -73,6 +75,12 @@ class TRptPreview : public QDialog {
   bool ThumbnailsVisible() const;
   void SetThumbnailsVisible(bool visible);
   QWidget* PageView() const;
+  // One page a row, two side by side, or as many as fit the width; always one below
+  // another, scrolled through continuously.
+  PageColumns Columns() const { return columns_; }
+  void SetColumns(PageColumns columns);
+  // A page's paper in the page view's coordinates.
+  QRect PageRect(int page) const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -81,6 +89,8 @@ class TRptPreview : public QDialog {
 
  private:
   void Refresh();
+  void ShowPage();
+  void FollowScroll();
   void UpdateZoom();
   void UpdateThumbnails();
   void RebuildThumbnails();
@@ -98,13 +108,18 @@ class TRptPreview : public QDialog {
   int hit_ = -1;
   QString searched_;
   bool searchedWhole_ = false;
+  bool searchedBare_ = false;
+  PageColumns columns_ = PageColumns::One;
+  bool placing_ = false;  // the view is scrolled to the page, not the page to the view
 
   QScrollArea* scroll_ = nullptr;
-  QWidget* view_ = nullptr;
+  PreviewPages* view_ = nullptr;
   QLineEdit* pageField_ = nullptr;
   QComboBox* zoomBox_ = nullptr;
   QLineEdit* findField_ = nullptr;
   QCheckBox* wholeWords_ = nullptr;
+  QCheckBox* bare_ = nullptr;
+  QComboBox* columnsBox_ = nullptr;
   QLabel* status_ = nullptr;
   QListWidget* thumbs_ = nullptr;
   QAction* thumbsAction_ = nullptr;

@@ -65,14 +65,15 @@ QRectF Renderer::HitRect(const TextHit& hit) {
   return QRectF(x + before, it.y, width, it.h);
 }
 
-void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, const std::vector<TextHit>& hits) {
+void Renderer::Paint(QPainter& painter, size_t pageIndex, double pixelsPerMm, const std::vector<TextHit>& hits,
+                     int currentHit) {
   if (pageIndex >= report_.pages.size()) return;
   const PreparedPage& page = report_.pages[pageIndex];
-  PaintItems(painter, page.items, {}, pixelsPerMm, pageIndex, hits);
+  PaintItems(painter, page.items, {}, pixelsPerMm, pageIndex, hits, currentHit);
 }
 
 void Renderer::PaintItems(QPainter& painter, const std::vector<PreparedItem>& items, QPointF originMm, double pixelsPerMm,
-                          size_t pageIndex, const std::vector<TextHit>& hits) {
+                          size_t pageIndex, const std::vector<TextHit>& hits, int currentHit) {
   painter.save();
   painter.translate(originMm * pixelsPerMm);
   // Everything is drawn in layout units, the fonts' own scale.
@@ -80,11 +81,12 @@ void Renderer::PaintItems(QPainter& painter, const std::vector<PreparedItem>& it
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  for (const TextHit& h : hits) {
+  for (size_t i = 0; i < hits.size(); ++i) {
+    const TextHit& h = hits[i];
     if (h.page != pageIndex) continue;
     const QRectF r = HitRect(h);
     painter.fillRect(QRectF(r.x() * kUnitsPerMm, r.y() * kUnitsPerMm, r.width() * kUnitsPerMm, r.height() * kUnitsPerMm),
-                     QColor(255, 230, 0));
+                     QColor::fromRgb(static_cast<int>(i) == currentHit ? kCurrentHitColor : kHitColor));
   }
   int currentFont = -1;
   QRgb currentColor = 0;

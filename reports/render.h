@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QRgb>
 #include <QRectF>
 #include <QString>
 
@@ -23,16 +24,22 @@ struct TextHit {
   int start = 0, length = 0;
 };
 
+// The marks of the found texts: the current one stands out from the others.
+inline constexpr QRgb kHitColor = 0xffffe600;
+inline constexpr QRgb kCurrentHitColor = 0xffff8c00;
+
 class Renderer {
  public:
   explicit Renderer(const PreparedReport& report);
   // Paints the page with its top left corner at the painter's current origin, at the
-  // given device pixels per millimetre. Hits on this page are marked.
-  void Paint(QPainter& painter, size_t page, double pixelsPerMm, const std::vector<TextHit>& hits = {});
+  // given device pixels per millimetre. Hits on this page are marked, the one at
+  // currentHit (an index into hits; -1 for none) in a colour of its own.
+  void Paint(QPainter& painter, size_t page, double pixelsPerMm, const std::vector<TextHit>& hits = {},
+             int currentHit = -1);
   // Paints items laid out apart from any page (fonts and images of this report), with
   // their origin at originMm from the painter's current origin.
   void PaintItems(QPainter& painter, const std::vector<PreparedItem>& items, QPointF originMm, double pixelsPerMm,
-                  size_t page = 0, const std::vector<TextHit>& hits = {});
+                  size_t page = 0, const std::vector<TextHit>& hits = {}, int currentHit = -1);
   // The box of a hit in millimetres on its page.
   QRectF HitRect(const TextHit& hit);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -8,11 +9,20 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPageRanges>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <map>
 
 #include "ReportTestSupport.h"
 #include "engine.h"
@@ -57,6 +67,29 @@ std::vector<QSizeF> PdfPageSizes(const QString& path) {
     sizes.emplace_back(hit.captured(1).toDouble(), hit.captured(2).toDouble());
   }
   return sizes;
+}
+
+QString PdfText(const QString& path) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+  p.waitForFinished(60000);
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// A wheel turn over the widget, as the mouse sends it (unaccepted, it goes to the parents).
+void Wheel(QWidget* w, QPoint at, int steps, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                false);
+  QApplication::sendEvent(w, &e);
+}
+
+// The colour that fills most of the rectangle of the picture: a mark's, under its text.
+QRgb MostOf(const QImage& img, const QRect& r) {
+  std::map<QRgb, int> counts;
+  for (int y = r.top() + 1; y < r.bottom(); ++y)
+    for (int x = r.left() + 1; x < r.right(); ++x) ++counts[img.pixel(x, y)];
+  if (counts.empty()) return 0;
+  return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
 }
 
 class PreviewTest : public ::testing::Test {
@@ -128,6 +161,216 @@ TEST_F(PreviewTest, KeysTurnPagesZoomAndFind) {
   p.findChild<QCheckBox*>(QStringLiteral("ChB_CelaSlova"))->setChecked(true);
   EXPECT_TRUE(p.Find(QStringLiteral("kůň")));
   EXPECT_FALSE(p.Find(QStringLiteral("ků")));
+}
+
+// The pages are scrolled through one below another, the page field following the page
+// in view; two pages stand side by side in pairs, as many as fit in a row of the window.
+TEST_F(PreviewTest, PagesScrollContinuouslyOneTwoOrManySideBySide) {
+  {
+    TRptPreview p(report_.MakePreviewHost());
+    p.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+    const int pages = p.PageCount();
+    ASSERT_GE(pages, 4);
+    auto* area = p.findChild<QScrollArea*>(QStringLiteral("Plocha"));
+    auto* field = p.findChild<QLineEdit*>(QStringLiteral("Ed_Strana"));
+    QScrollBar* down = area->verticalScrollBar();
+    const QRect first = p.PageRect(0), second = p.PageRect(1), third = p.PageRect(2);
+    EXPECT_GT(second.top(), first.bottom());
+    EXPECT_EQ(second.left(), first.left());
+    down->setValue(third.top());
+    EXPECT_EQ(field->text(), QStringLiteral("3 / %1").arg(pages));
+    EXPECT_EQ(p.CurrentPage(), 2);
+    // The wheel scrolls on into the next page.
+    for (int i = 0; i < 40 && p.CurrentPage() == 2; ++i) Wheel(area->viewport(), QPoint(100, 100), -3);
+    EXPECT_GT(down->value(), third.top());
+    EXPECT_EQ(field->text(), QStringLiteral("4 / %1").arg(pages));
+    // A page chosen is scrolled to.
+    QTest::keyClick(p.PageView(), Qt::Key_Home);
+    EXPECT_EQ(down->value(), 0);
+    EXPECT_EQ(field->text(), QStringLiteral("1 / %1").arg(pages));
+
+    auto* layout = p.findChild<QComboBox*>(QStringLiteral("Cb_Rozlozeni"));
+    layout->setFocus();
+    QTest::keyClick(layout, Qt::Key_Down);
+    ASSERT_EQ(layout->currentText(), QStringLiteral("Dvě stránky"));
+    const QRect left = p.PageRect(0), right = p.PageRect(1), next = p.PageRect(2);
+    EXPECT_EQ(right.top(), left.top());
+    EXPECT_GT(right.left(), left.right());
+    EXPECT_EQ(next.left(), left.left());
+    EXPECT_GT(next.top(), left.bottom());
+    EXPECT_GE(p.PageView()->width(), right.right());
+    down->setValue(next.top());
+    EXPECT_EQ(field->text(), QStringLiteral("3 / %1").arg(pages));
+
+    // As many as fit: at a quarter of the size, more than two.
+    QTest::keyClick(layout, Qt::Key_Down);
+    ASSERT_EQ(layout->currentText(), QStringLiteral("Více stránek"));
+    p.SetZoom(ZoomMode::Factor, 0.25);
+    EXPECT_EQ(p.PageRect(2).top(), p.PageRect(0).top());
+    EXPECT_GT(p.PageRect(2).left(), p.PageRect(1).right());
+    EXPECT_LE(p.PageView()->width(), area->viewport()->width());
+    p.reject();
+  }
+  TRptPreview again(report_.MakePreviewHost());
+  EXPECT_EQ(again.Columns(), PageColumns::Many);
+}
+
+TEST_F(PreviewTest, CtrlWheelZoomsAndTheMouseDragsThePages) {
+  TRptPreview p(report_.MakePreviewHost());
+  p.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  QWidget* view = p.PageView();
+  auto* area = p.findChild<QScrollArea*>(QStringLiteral("Plocha"));
+  auto* zoom = p.findChild<QComboBox*>(QStringLiteral("Cb_Zvetseni"));
+  ASSERT_DOUBLE_EQ(p.Zoom(), 1.0);
+  Wheel(view, QPoint(100, 100), 1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(p.Zoom(), 1.5);
+  EXPECT_EQ(zoom->currentText(), QStringLiteral("150 %"));
+  Wheel(view, QPoint(100, 100), -1, Qt::ControlModifier);
+  Wheel(view, QPoint(100, 100), -1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(p.Zoom(), 0.75);
+  // Also beside the pages, where the wheel reaches the scroll area.
+  Wheel(area->viewport(), QPoint(area->viewport()->width() - 2, 100), 1, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(p.Zoom(), 1.0);
+
+  p.SetZoom(ZoomMode::Factor, 2.0);
+  QScrollBar* across = area->horizontalScrollBar();
+  QScrollBar* down = area->verticalScrollBar();
+  ASSERT_GT(across->maximum(), 200);
+  across->setValue(200);
+  down->setValue(500);
+  EXPECT_EQ(view->cursor().shape(), Qt::OpenHandCursor);
+  const QPoint from = view->mapFrom(area->viewport(), QPoint(300, 300));
+  QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+  EXPECT_EQ(view->cursor().shape(), Qt::ClosedHandCursor);
+  QTest::mouseMove(view, from + QPoint(-120, -150));
+  EXPECT_EQ(across->value(), 320);
+  EXPECT_EQ(down->value(), 650);
+  QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, view->mapFrom(area->viewport(), QPoint(180, 150)));
+  EXPECT_EQ(view->cursor().shape(), Qt::OpenHandCursor);
+  p.reject();
+}
+
+// The print dialog offers the page in view; chosen, only that page is printed. Printing
+// from the report list has no page in view.
+TEST_F(PreviewTest, PrintingTheCurrentPagePrintsOnlyThePageInView) {
+  TRptPreview p(report_.MakePreviewHost());
+  p.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  const int pages = p.PageCount();
+  ASSERT_GE(pages, 4);
+  QTest::keyClick(p.PageView(), Qt::Key_PageDown);
+  QTest::keyClick(p.PageView(), Qt::Key_PageDown);
+  ASSERT_EQ(p.CurrentPage(), 2);
+
+  bool offered = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* choice = dialog->findChild<QAbstractButton*>(QStringLiteral("printCurrentPage"));
+    offered = dialog->testOption(QAbstractPrintDialog::PrintCurrentPage) && choice &&
+              choice->text() == QStringLiteral("Aktuální stránka");
+    dialog->reject();
+  });
+  p.Print();
+  EXPECT_TRUE(offered);
+
+  const QString path = dir_.filePath(QStringLiteral("strana.pdf"));
+  int current = -1;
+  Interaction().ChoosePrinter = [&](QPrinter& printer, int count, int inView) {
+    EXPECT_EQ(count, pages);
+    current = inView;
+    printer.setOutputFileName(path);
+    printer.setPrintRange(QPrinter::CurrentPage);
+    return true;
+  };
+  p.findChild<QAction*>(QStringLiteral("Akce_Tisk"))->trigger();
+  EXPECT_EQ(current, 3);
+  EXPECT_EQ(PdfPageSizes(path).size(), 1u);
+  const QString text = PdfText(path);
+  EXPECT_TRUE(text.contains(QStringLiteral("Strana 3 z %1").arg(pages))) << text.toStdString();
+  EXPECT_FALSE(text.contains(QStringLiteral("Strana 1 z")));
+  p.reject();
+
+  current = -1;
+  QFile::remove(path);
+  EXPECT_FALSE(report_.PrintPrepared());  // no page in view: nothing chosen to print
+  EXPECT_EQ(current, 0);
+  EXPECT_FALSE(QFile::exists(path));
+}
+
+// "zlutoucky" finds "Žluťoučký" when diacritics are left out, and nothing otherwise; the
+// current hit is marked in a colour of its own.
+TEST_F(PreviewTest, FindWithoutDiacriticsAndTheCurrentHitStandsOut) {
+  TRptPreview p(report_.MakePreviewHost());
+  p.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  auto* field = p.findChild<QLineEdit*>(QStringLiteral("Ed_Hledat"));
+  auto* bare = p.findChild<QCheckBox*>(QStringLiteral("ChB_BezDiakritiky"));
+  ASSERT_NE(bare, nullptr);
+  EXPECT_EQ(bare->text(), QStringLiteral("Bez diakritiky"));
+  QTest::keyClicks(field, QStringLiteral("zlutoucky"));
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_TRUE(p.Hits().empty());
+  EXPECT_EQ(p.StatusText(), QStringLiteral("Text „zlutoucky“ nebyl nalezen."));
+  QTest::mouseClick(bare, Qt::LeftButton);
+  ASSERT_TRUE(bare->isChecked());
+  QTest::keyClick(field, Qt::Key_Return);
+  ASSERT_EQ(p.Hits().size(), 150u);
+  EXPECT_TRUE(HitsBelongTo(p.Hits(), report_.Prepared(), QStringLiteral("žluťoučký")));
+  EXPECT_EQ(p.StatusText(), QStringLiteral("Výskyt 1 z 150"));
+  // Letter case is still ignored, and the words are still whole.
+  EXPECT_TRUE(p.Find(QStringLiteral("ZLUTOUCKY KUN")));
+  EXPECT_EQ(p.Hits().size(), 150u);
+  p.findChild<QCheckBox*>(QStringLiteral("ChB_CelaSlova"))->setChecked(true);
+  EXPECT_FALSE(p.Find(QStringLiteral("zlutouck")));
+  p.findChild<QCheckBox*>(QStringLiteral("ChB_CelaSlova"))->setChecked(false);
+
+  ASSERT_TRUE(p.Find(QStringLiteral("zlutoucky")));
+  ASSERT_TRUE(p.Find(QStringLiteral("zlutoucky")));  // the second hit, on the first page
+  ASSERT_EQ(p.CurrentHit(), 1);
+  ASSERT_EQ(p.Hits()[0].page, 0u);
+  ASSERT_EQ(p.Hits()[1].page, 0u);
+  const QImage shot = p.PageView()->grab().toImage();
+  Renderer renderer(report_.Prepared());
+  const double pxPerMm = p.Zoom() * p.PageView()->logicalDpiX() / 25.4;
+  const auto onView = [&](const TextHit& h) {
+    const QRectF mm = renderer.HitRect(h);
+    return QRectF(mm.topLeft() * pxPerMm, mm.size() * pxPerMm).toAlignedRect().translated(p.PageRect(0).topLeft());
+  };
+  const QRgb current = MostOf(shot, onView(p.Hits()[1]));
+  const QRgb other = MostOf(shot, onView(p.Hits()[0]));
+  EXPECT_NE(current, other);
+  EXPECT_NE(qRgb(255, 255, 255), current);
+  EXPECT_NE(qRgb(255, 255, 255), other);
+  p.reject();
+}
+
+// Every toolbar button shows a picture, with its Czech name as tooltip and for the
+// screen readers.
+TEST_F(PreviewTest, ToolbarButtonsShowIconsWithCzechNames) {
+  TRptPreview p(report_.MakePreviewHost());
+  p.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+  int buttons = 0;
+  for (QToolBar* bar : p.findChildren<QToolBar*>()) {
+    for (QAction* a : bar->actions()) {
+      if (a->isSeparator() || qobject_cast<QToolButton*>(bar->widgetForAction(a)) == nullptr) continue;
+      ++buttons;
+      auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a));
+      SCOPED_TRACE(a->objectName().toStdString());
+      EXPECT_FALSE(button->icon().isNull());
+      EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+      EXPECT_TRUE(a->text().contains(QRegularExpression(QStringLiteral("^\\p{Lu}\\p{Ll}+"))));
+      EXPECT_TRUE(a->toolTip().startsWith(a->text()));
+      EXPECT_EQ(button->accessibleName(), a->text());
+    }
+  }
+  EXPECT_EQ(buttons, 14);
+  const auto* zoomIn = p.findChild<QAction*>(QStringLiteral("Akce_Zvetsit"));
+  EXPECT_EQ(zoomIn->toolTip(), QStringLiteral("Zvětšit (%1)").arg(QKeySequence(QStringLiteral("Ctrl++")).toString(QKeySequence::NativeText)));
+  p.reject();
 }
 
 TEST_F(PreviewTest, PageSetupPreparesAgainAndSettingsAreKept) {
