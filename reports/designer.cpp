@@ -434,7 +434,7 @@ void TRptDesignerWindow::NewReport() {
       NewFromOptions(), host_.DataSet ? host_.DataSet->FieldNames() : QStringList(), host_.DefaultFont, this);
   if (!made) return;  // the wizard was cancelled
   doc_.SetFileName({});
-  doc_.LoadTree(*made);
+  doc_.LoadUnsaved(*made);
 }
 
 void TRptDesignerWindow::Preview() {

@@ -47,6 +47,12 @@ class DesignerDoc : public QObject {
   const XmlNode& Root() const { return root_; }
   bool Modified() const { return !SameTree(root_, saved_); }
   void MarkSaved() { saved_ = root_; }
+  // A template made here (by the wizard) and not saved anywhere yet: modified from the start.
+  void LoadUnsaved(const XmlNode& root) {
+    LoadTree(root);
+    saved_ = XmlNode();
+    emit Changed();
+  }
   QString FileName() const { return fileName_; }
   void SetFileName(const QString& path) { fileName_ = path; }
   // Writes the template under a temporary name and renames it; false with the reason.
