@@ -113,7 +113,7 @@ TRptDesignerWindow::TRptDesignerWindow(DesignerHost host, QWidget* parent) : QDi
   props_->setHorizontalHeaderLabels({QStringLiteral("Vlastnost"), QStringLiteral("Hodnota")});
   props_->verticalHeader()->hide();
   props_->horizontalHeader()->setStretchLastSection(true);
-  props_->setColumnWidth(0, 170);
+  props_->setColumnWidth(0, 150);
   rightLayout->addWidget(props_, 3);
   textLabel_ = new QLabel(right);
   rightLayout->addWidget(textLabel_);
@@ -134,7 +134,7 @@ TRptDesignerWindow::TRptDesignerWindow(DesignerHost host, QWidget* parent) : QDi
   split->addWidget(WithRulers(scroll_, canvas_, split));
   split->addWidget(right);
   split->setStretchFactor(1, 1);
-  split->setSizes({160, 800, 300});
+  split->setSizes({170, 760, 400});  // the panel's editors need room for their Czech names
   layout->addWidget(split, 1);
   status_ = new QLabel(this);
   status_->setContentsMargins(6, 2, 6, 2);
