@@ -54,21 +54,24 @@ void PageFlow::StartPage() {
     Place(lb, page_.leftMargin);
   }
   if (bands_.pageHeader) {
-    LaidBand lb = events_.LayoutHead(*bands_.pageHeader, FullWidth());
-    if (y_ + lb.height > bottom_ + kEps) {
-      if (titleOnPage_) {
-        // The title leaves the header no room: the data starts on the next page.
-        EndPage();
-        StartPage();
-        return;
-      }
-      Stop(QStringLiteral("pás %1 je vyšší (%2 mm) než místo na stránce mezi okraji a zápatím (%3 mm)")
-               .arg(BandLabel(bands_.pageHeader), FormatNumber(lb.height), FormatNumber(bottom_ - y_)));
-      return;
-    }
-    Place(lb, page_.leftMargin);
+    const Head placed = PlaceHead(*bands_.pageHeader, u"mezi okraji a zápatím");
+    if (placed == Head::NextPage) NewPage();  // the data starts on the next page
+    if (placed != Head::Placed) return;
   }
   dataTop_ = y_;
+}
+
+PageFlow::Head PageFlow::PlaceHead(const BandDef& band, const char16_t* between) {
+  LaidBand lb = events_.LayoutHead(band, FullWidth());
+  if (y_ + lb.height <= bottom_ + kEps) {
+    Place(lb, page_.leftMargin);
+    return Head::Placed;
+  }
+  // Below the title there may be no room left; on a page without it there never is.
+  if (titleOnPage_) return Head::NextPage;
+  Stop(QStringLiteral("pás %1 je vyšší (%2 mm) než místo na stránce %3 (%4 mm)")
+           .arg(BandLabel(&band), FormatNumber(lb.height), QString::fromUtf16(between), FormatNumber(bottom_ - y_)));
+  return Head::Stopped;
 }
 
 void PageFlow::Stop(const QString& why) {
@@ -99,20 +102,12 @@ void PageFlow::ColumnHeaderIfDue() {
   if (!columnHeaderDue_) return;
   columnHeaderDue_ = false;
   if (bands_.columnHeader) {
-    LaidBand lb = events_.LayoutHead(*bands_.columnHeader, FullWidth());
-    if (y_ + lb.height > bottom_ + kEps) {
-      if (titleOnPage_) {
-        // Below the title there is no room left: the columns start on the next page.
-        EndPage();
-        StartPage();
-        ColumnHeaderIfDue();
-        return;
-      }
-      Stop(QStringLiteral("pás %1 je vyšší (%2 mm) než místo na stránce mezi záhlavím a zápatím (%3 mm)")
-               .arg(BandLabel(bands_.columnHeader), FormatNumber(lb.height), FormatNumber(bottom_ - y_)));
-      return;
+    const Head placed = PlaceHead(*bands_.columnHeader, u"mezi záhlavím a zápatím");
+    if (placed == Head::NextPage) {
+      NewPage();  // the columns start on the next page
+      ColumnHeaderIfDue();
     }
-    Place(lb, page_.leftMargin);
+    if (placed != Head::Placed) return;
   }
   dataTop_ = y_;
 }

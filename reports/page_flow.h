@@ -94,6 +94,10 @@ class PageFlow {
 
  private:
   void ColumnHeaderIfDue();
+  // A header every page carries, across the page: placed, or the next page for it (the
+  // title took the room), or preparation stopped (an empty page cannot hold it).
+  enum class Head { Placed, NextPage, Stopped };
+  Head PlaceHead(const BandDef& band, const char16_t* between);
   void PlaceSplit(LaidBand& lb, bool dataArea);
 
   const PageDef& page_;
