@@ -103,7 +103,9 @@ TRptPreview::TRptPreview(PreviewHost host, QWidget* parent)
     return a;
   };
   using SP = QStyle::StandardPixmap;
-  add(QStringLiteral("Akce_Tisk"), QStringLiteral("Tisk"), ToolIcon(this, "document-print", nullptr, SP::SP_FileIcon),
+  // The program's printer picture, as on the main window's report command.
+  add(QStringLiteral("Akce_Tisk"), QStringLiteral("Tisk"),
+      ToolIcon(this, "document-print", ":/icons/sestavy.png", SP::SP_FileIcon),
       {QKeySequence(QStringLiteral("Ctrl+P"))}, [this] { Print(); });
   add(QStringLiteral("Akce_ExportPDF"), QStringLiteral("Export do PDF"),
       ToolIcon(this, "document-save-as", ":/icons/export.png", SP::SP_DialogSaveButton), {}, [this] { ExportPdf(); });
@@ -197,7 +199,7 @@ TRptPreview::TRptPreview(PreviewHost host, QWidget* parent)
   bar = target;
   bar->addSeparator();
   add(QStringLiteral("Akce_VzhledStranky"), QStringLiteral("Vzhled stránky"),
-      ToolIcon(this, "document-page-setup", nullptr, SP::SP_FileDialogInfoView), {}, [this] { PageSetup(); });
+      ToolIcon(this, "document-page-setup", ":/icons/konfigurace.png", SP::SP_FileDialogInfoView), {}, [this] { PageSetup(); });
   thumbsAction_ = add(QStringLiteral("Akce_Miniatury"), QStringLiteral("Miniatury stránek"),
                       ToolIcon(this, "view-list-icons", nullptr, SP::SP_FileDialogListView), {},
                       [this](bool on) { SetThumbnailsVisible(on); });
