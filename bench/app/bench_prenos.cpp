@@ -84,7 +84,7 @@ const char* kNazvy[] = {"Id", "Titul", "Rok", "Stopaz", "Zanr", "Puvod", "Rezie"
 void PlainExport(const std::string& db, const std::string& target, Format format) {
   sqlite3* h = nullptr;
   sqlite3_open(db.c_str(), &h);
-  sqlite3_create_collation(h, "NATIVE", SQLITE_UTF8, nullptr, orvek3::NativeCollateAnsi);
+  sqlite3_create_collation(h, "NATIVE", SQLITE_UTF8, nullptr, kalmetra_bench::PlainIcuCollation);
   orvek3::platform::ClearUpperVectorState();  // the clean state the program's fetch starts from
   sqlite3_stmt* st = nullptr;
   sqlite3_prepare_v2(h, kSeznam, -1, &st, nullptr);

@@ -141,7 +141,7 @@ void PlainList(benchmark::State& state, const char* sql, bool ansiLike = false) 
   const std::string file = (ProgramFolder() + QStringLiteral("Kalmetra.sqlite")).toStdString();
   sqlite3* db = nullptr;
   sqlite3_open(file.c_str(), &db);
-  sqlite3_create_collation(db, "NATIVE", SQLITE_UTF8, nullptr, orvek3::NativeCollateAnsi);
+  sqlite3_create_collation(db, "NATIVE", SQLITE_UTF8, nullptr, kalmetra_bench::PlainIcuCollation);
   if (ansiLike) sqlite3_create_function(db, "like", 2, SQLITE_UTF8, nullptr, AnsiLikeFunction, nullptr, nullptr);
   for (auto _ : state) {
     const auto rows = kalmetra_bench::StepAndCopy(db, sql);

@@ -44,7 +44,7 @@ void BM_PlainLoop_OpenAndRead(benchmark::State& state) {
   for (auto _ : state) {
     sqlite3* db = nullptr;
     sqlite3_open(file.c_str(), &db);
-    sqlite3_create_collation(db, "NATIVE", SQLITE_UTF8, nullptr, orvek3::NativeCollateAnsi);
+    sqlite3_create_collation(db, "NATIVE", SQLITE_UTF8, nullptr, kalmetra_bench::PlainIcuCollation);
     const auto rows = kalmetra_bench::StepAndCopy(db, "SELECT * FROM Tabulka ORDER BY Id COLLATE NATIVE");
     sqlite3_close(db);
     benchmark::DoNotOptimize(rows.data());
